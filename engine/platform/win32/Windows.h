@@ -1,0 +1,168 @@
+#pragma once
+// The Windows services the engine calls, standing in for <windows.h> over SDL2 and POSIX.
+//
+// Covered: window classes with a window procedure, windows with a caption and properties,
+// a per-window message queue fed from SDL events (close request -> WM_CLOSE, keys ->
+// WM_KEYDOWN with virtual-key codes, pointer motion -> WM_SETCURSOR), the pointer hidden
+// over the window, a message box (SDL's when a display exists, always "caption: text" on
+// stderr), debug output on stderr, the millisecond clock, and read-only file reading with
+// Windows-style paths.
+// Not covered: anything else of Win32 (GDI, menus, threads, child windows, TranslateMessage).
+
+#include <cstdint>
+
+using BOOL = int;
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using UINT = unsigned int;
+using LONG = std::int32_t;
+using WPARAM = std::uintptr_t;
+using LPARAM = std::intptr_t;
+using LRESULT = std::intptr_t;
+using ATOM = std::uint16_t;
+using LPCSTR = const char*;
+using LPVOID = void*;
+
+struct HWND__;
+struct HINSTANCE__;
+struct HICON__;
+struct HCURSOR__;
+struct HBRUSH__;
+struct HMENU__;
+using HWND = HWND__*;
+using HINSTANCE = HINSTANCE__*;
+using HMODULE = HINSTANCE;
+using HICON = HICON__*;
+using HCURSOR = HCURSOR__*;
+using HBRUSH = HBRUSH__*;
+using HMENU = HMENU__*;
+using HGDIOBJ = void*;
+using HANDLE = void*;
+
+inline constexpr BOOL TRUE = 1;
+inline constexpr BOOL FALSE = 0;
+
+using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+
+struct RECT {
+    LONG left, top, right, bottom;
+};
+
+struct POINT {
+    LONG x, y;
+};
+
+struct MSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+};
+
+struct WNDCLASSA {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCSTR lpszMenuName;
+    LPCSTR lpszClassName;
+};
+
+// Messages.
+inline constexpr UINT WM_NULL = 0x0000;
+inline constexpr UINT WM_CREATE = 0x0001;
+inline constexpr UINT WM_DESTROY = 0x0002;
+inline constexpr UINT WM_SIZE = 0x0005;
+inline constexpr UINT WM_ACTIVATE = 0x0006;
+inline constexpr UINT WM_CLOSE = 0x0010;
+inline constexpr UINT WM_SHOWWINDOW = 0x0018;
+inline constexpr UINT WM_SETCURSOR = 0x0020;
+inline constexpr UINT WM_KEYDOWN = 0x0100;
+inline constexpr UINT WM_KEYUP = 0x0101;
+inline constexpr UINT WM_MOUSEMOVE = 0x0200;
+
+// Virtual-key codes (letters and digits are their ASCII capitals).
+inline constexpr WPARAM VK_BACK = 0x08;
+inline constexpr WPARAM VK_TAB = 0x09;
+inline constexpr WPARAM VK_RETURN = 0x0D;
+inline constexpr WPARAM VK_SHIFT = 0x10;
+inline constexpr WPARAM VK_CONTROL = 0x11;
+inline constexpr WPARAM VK_MENU = 0x12;
+inline constexpr WPARAM VK_ESCAPE = 0x1B;
+inline constexpr WPARAM VK_SPACE = 0x20;
+inline constexpr WPARAM VK_LEFT = 0x25;
+inline constexpr WPARAM VK_UP = 0x26;
+inline constexpr WPARAM VK_RIGHT = 0x27;
+inline constexpr WPARAM VK_DOWN = 0x28;
+inline constexpr WPARAM VK_F1 = 0x70;
+
+// PeekMessage, ShowWindow, styles, stock objects, message box.
+inline constexpr UINT PM_NOREMOVE = 0x0000;
+inline constexpr UINT PM_REMOVE = 0x0001;
+inline constexpr int SW_HIDE = 0;
+inline constexpr int SW_SHOW = 5;
+inline constexpr UINT CS_OWNDC = 0x0020;
+inline constexpr UINT CS_SAVEBITS = 0x0800;
+inline constexpr DWORD WS_POPUP = 0x80000000u;
+inline constexpr DWORD WS_EX_TOPMOST = 0x00000008u;
+inline constexpr int BLACK_BRUSH = 4;
+inline constexpr UINT MB_OK = 0x00000000u;
+inline constexpr UINT MB_ICONERROR = 0x00000010u;
+
+// Files.
+inline constexpr DWORD GENERIC_READ = 0x80000000u;
+inline constexpr DWORD GENERIC_WRITE = 0x40000000u;
+inline constexpr DWORD FILE_SHARE_READ = 0x00000001u;
+inline constexpr DWORD OPEN_EXISTING = 3;
+inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
+
+// Window classes and windows.
+ATOM RegisterClassA(const WNDCLASSA* windowClass);
+BOOL UnregisterClassA(LPCSTR className, HINSTANCE instance);
+BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle);
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
+                     int y, int width, int height, HWND parent, HMENU menu, HINSTANCE instance,
+                     LPVOID param);
+BOOL ShowWindow(HWND window, int command);
+BOOL DestroyWindow(HWND window);
+BOOL IsWindow(HWND window);
+BOOL SetWindowTextA(HWND window, LPCSTR text);
+HMODULE GetModuleHandleA(LPCSTR moduleName);
+HGDIOBJ GetStockObject(int object);
+
+// Window properties.
+BOOL SetPropA(HWND window, LPCSTR name, HANDLE data);
+HANDLE GetPropA(HWND window, LPCSTR name);
+HANDLE RemovePropA(HWND window, LPCSTR name);
+
+// Messages. PeekMessageA never blocks; GetMessageA blocks until a message for the filter
+// arrives; SendMessageA calls the window procedure at once.
+BOOL PeekMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
+BOOL GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax);
+LRESULT DispatchMessageA(const MSG* msg);
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Pointer and dialogs.
+HCURSOR SetCursor(HCURSOR cursor);
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+// Debug output and time.
+void OutputDebugStringA(LPCSTR text);
+DWORD timeGetTime();
+
+// Files: paths in the system's own form ("Data\Bol.msh"). Only read access is offered.
+HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPVOID security,
+                   DWORD creationDisposition, DWORD flags, HANDLE templateFile);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, DWORD* bytesRead,
+              LPVOID overlapped);
+BOOL CloseHandle(HANDLE object);
