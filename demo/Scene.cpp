@@ -1,0 +1,3 @@
+#include "demo/Scene.h"
+
+Scene::~Scene() = default;
