@@ -24,10 +24,10 @@ public:
 
     explicit BillboardRenderer(Application& application);
 
-    void SetMesh(const Mesh* mesh) { this->mesh = mesh; }
-    void SetCamera(const Camera* camera) { this->camera = camera; }
+    void SetMesh(const Mesh* value) { mesh = value; }
+    void SetCamera(const Camera* value) { camera = value; }
     // Without a texture the stage-0 texture binding is left as it is (normally none: white).
-    void SetTexture(const Texture* texture) { this->texture = texture; }
+    void SetTexture(const Texture* value) { texture = value; }
 
     // Rotation of the whole cloud about the origin, radians, X first, then Y, then Z.
     void SetRotationX(float angle) { rotationX = angle; }

@@ -30,10 +30,10 @@ public:
 
     explicit MeshRenderer(Application& application);
 
-    void SetMesh(const Mesh* mesh) { this->mesh = mesh; }
-    void SetCamera(const Camera* camera) { this->camera = camera; }
-    void SetTexture(const Texture* texture) { this->texture = texture; }
-    void SetMaterial(const Material* material) { this->material = material; }
+    void SetMesh(const Mesh* value) { mesh = value; }
+    void SetCamera(const Camera* value) { camera = value; }
+    void SetTexture(const Texture* value) { texture = value; }
+    void SetMaterial(const Material* value) { material = value; }
     // Slots 1 to 4; any other slot is ignored. A null light empties the slot.
     void SetLight(int slot, const Light* light);
 
