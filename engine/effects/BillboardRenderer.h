@@ -9,7 +9,7 @@
 // -36 index buffer lock failed (vertices written, nothing drawn). No state is changed on any
 // failure.
 
-#include "platform/EngineResult.h"
+#include "effects/RendererResult.h"
 #include "platform/d3d8/D3D8.h"
 
 class Application;

@@ -10,7 +10,7 @@
 // 0 .. vertexCount - 1 (nothing done); -35 vertex buffer lock failed (nothing drawn); -36 index
 // buffer lock failed (vertices written, nothing drawn). No state is changed on any failure.
 
-#include "platform/EngineResult.h"
+#include "effects/RendererResult.h"
 #include "platform/d3d8/D3D8.h"
 
 #include <vector>
@@ -88,5 +88,5 @@ private:
     bool specular = false;
 
     // Per-vertex normal accumulators (x, y, z); grown as needed and kept between calls.
-    std::vector<float> normals;
+    std::vector<D3DVECTOR> normals;
 };
