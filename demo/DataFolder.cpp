@@ -1,0 +1,33 @@
+#include "demo/DataFolder.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool HasData(const fs::path& folder) {
+    std::error_code error;
+    return fs::is_directory(folder / "Data", error);
+}
+
+} // namespace
+
+bool EnterDataFolder() {
+    if (HasData(".")) {
+        return true;
+    }
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    if (error) {
+        return false;
+    }
+    for (const fs::path& folder : {program.parent_path(), program.parent_path().parent_path()}) {
+        if (HasData(folder)) {
+            fs::current_path(folder, error);
+            return !error;
+        }
+    }
+    return false;
+}
