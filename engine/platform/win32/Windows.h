@@ -82,6 +82,7 @@ inline constexpr UINT WM_DESTROY = 0x0002;
 inline constexpr UINT WM_SIZE = 0x0005;
 inline constexpr UINT WM_ACTIVATE = 0x0006;
 inline constexpr UINT WM_CLOSE = 0x0010;
+inline constexpr UINT WM_QUIT = 0x0012;
 inline constexpr UINT WM_SHOWWINDOW = 0x0018;
 inline constexpr UINT WM_SETCURSOR = 0x0020;
 inline constexpr UINT WM_KEYDOWN = 0x0100;
@@ -115,6 +116,7 @@ inline constexpr DWORD WS_EX_TOPMOST = 0x00000008u;
 inline constexpr int BLACK_BRUSH = 4;
 inline constexpr UINT MB_OK = 0x00000000u;
 inline constexpr UINT MB_ICONERROR = 0x00000010u;
+inline constexpr int IDOK = 1;
 
 // Files.
 inline constexpr DWORD GENERIC_READ = 0x80000000u;
@@ -152,15 +154,29 @@ LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Pointer and dialogs.
+// Pointer and dialogs. SetCursor(nullptr) hides the pointer over every window of the layer;
+// any other value shows it. MessageBoxA always writes "caption: text" to stderr and shows
+// SDL's box only where a display exists (never under the offscreen or dummy drivers, never
+// in capture mode); it returns IDOK.
 HCURSOR SetCursor(HCURSOR cursor);
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
-// Debug output and time.
+// Debug output: stderr, exactly the text given. A run of identical texts is written once;
+// when a different text arrives, or at FlushDebugOutput or exit, the run ends with the line
+// "(repeated N times)", N being the texts folded after the first.
 void OutputDebugStringA(LPCSTR text);
-DWORD timeGetTime();
+void FlushDebugOutput(); // not Win32
 
-// Files: paths in the system's own form ("Data\Bol.msh"). Only read access is offered.
+// Milliseconds, unsigned 32-bit, wrapping. Host clock: real (monotonic) time when playing,
+// the virtual clock in capture mode.
+DWORD timeGetTime();
+// Not Win32: a source that replaces the host's clock while set (tests); null restores it.
+void SetTimeSourceForTesting(DWORD (*source)());
+
+// Files: paths in the system's own form ("Data\Bol.msh"); backslashes become slashes, and
+// when the exact name is missing an entry of the same folder that differs only in case is
+// used. Only OPEN_EXISTING regular files, always opened read-only whatever access is asked.
+// ReadFile fails (FALSE) on a short read; *bytesRead still tells how many bytes arrived.
 HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPVOID security,
                    DWORD creationDisposition, DWORD flags, HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, DWORD* bytesRead,

@@ -1,0 +1,135 @@
+#include "platform/win32/Windows.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+
+namespace {
+
+struct OpenFile {
+    int descriptor = -1;
+};
+
+// Handles handed out and not yet closed, so that a stale or foreign handle is refused
+// instead of being dereferenced.
+std::mutex filesMutex;
+std::set<OpenFile*>& OpenFiles() {
+    static std::set<OpenFile*> files;
+    return files;
+}
+
+bool IsOpen(OpenFile* file) {
+    std::lock_guard lock(filesMutex);
+    return OpenFiles().count(file) != 0;
+}
+
+// Opens a regular file read-only; -1 when it is missing or not a regular file.
+int OpenRegular(const std::string& path) {
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return -1;
+    }
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
+// The entry of the folder whose name equals the wanted one ignoring case; when several do,
+// the smallest in byte order, so the choice does not depend on the folder's order.
+std::string FindIgnoringCase(const std::string& folder, const std::string& name) {
+    DIR* directory = opendir(folder.empty() ? "." : folder.c_str());
+    if (directory == nullptr) {
+        return {};
+    }
+    std::string best;
+    while (const dirent* entry = readdir(directory)) {
+        if (strcasecmp(entry->d_name, name.c_str()) == 0 && (best.empty() || entry->d_name < best)) {
+            best = entry->d_name;
+        }
+    }
+    closedir(directory);
+    return best;
+}
+
+} // namespace
+
+HANDLE CreateFileA(LPCSTR fileName, DWORD, DWORD, LPVOID, DWORD creationDisposition, DWORD,
+                   HANDLE) {
+    // Only existing files are opened, and always for reading alone, whatever access is asked.
+    if (fileName == nullptr || *fileName == '\0' || creationDisposition != OPEN_EXISTING) {
+        return INVALID_HANDLE_VALUE;
+    }
+    std::string path(fileName);
+    for (char& c : path) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    int descriptor = OpenRegular(path);
+    if (descriptor < 0 && errno == ENOENT) {
+        const std::size_t slash = path.rfind('/');
+        const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+        const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        const std::string match = FindIgnoringCase(folder, name);
+        if (!match.empty()) {
+            descriptor = OpenRegular(folder + match);
+        }
+    }
+    if (descriptor < 0) {
+        return INVALID_HANDLE_VALUE;
+    }
+    auto* file = new OpenFile{descriptor};
+    std::lock_guard lock(filesMutex);
+    OpenFiles().insert(file);
+    return file;
+}
+
+BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD bytesToRead, DWORD* bytesRead, LPVOID) {
+    if (bytesRead != nullptr) {
+        *bytesRead = 0;
+    }
+    auto* file = static_cast<OpenFile*>(handle);
+    if (!IsOpen(file) || (buffer == nullptr && bytesToRead > 0)) {
+        return FALSE;
+    }
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    DWORD done = 0;
+    while (done < bytesToRead) {
+        const ssize_t got = read(file->descriptor, bytes + done, bytesToRead - done);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        done += static_cast<DWORD>(got);
+    }
+    if (bytesRead != nullptr) {
+        *bytesRead = done;
+    }
+    return done == bytesToRead ? TRUE : FALSE; // a short read is a failure
+}
+
+BOOL CloseHandle(HANDLE handle) {
+    auto* file = static_cast<OpenFile*>(handle);
+    {
+        std::lock_guard lock(filesMutex);
+        if (OpenFiles().erase(file) == 0) {
+            return FALSE;
+        }
+    }
+    close(file->descriptor);
+    delete file;
+    return TRUE;
+}

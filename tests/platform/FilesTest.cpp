@@ -1,0 +1,129 @@
+#include "platform/win32/Windows.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FilesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::temp_directory_path() /
+               ("vellomire-files-" + std::to_string(getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(root / "Data");
+        previous = fs::current_path();
+        fs::current_path(root);
+    }
+    void TearDown() override {
+        fs::current_path(previous);
+        fs::remove_all(root);
+    }
+
+    static void Write(const fs::path& path, const std::string& bytes) {
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+
+    static HANDLE Open(const char* name) {
+        return CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+
+    static std::string ReadAll(HANDLE file, DWORD count) {
+        std::string bytes(count, '\0');
+        DWORD got = 0;
+        EXPECT_TRUE(ReadFile(file, bytes.data(), count, &got, nullptr));
+        EXPECT_EQ(got, count);
+        return bytes;
+    }
+
+    fs::path root;
+    fs::path previous;
+};
+
+TEST_F(FilesTest, WindowsPathsFindTheFileWhateverTheCaseOfItsName) {
+    Write("Data/Bol.msh", "bol");
+    for (const char* name : {"Data\\Bol.msh", "Data/Bol.msh", "Data\\bol.MSH", "Data\\BOL.MSH"}) {
+        SCOPED_TRACE(name);
+        HANDLE file = Open(name);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(ReadAll(file, 3), "bol");
+        EXPECT_TRUE(CloseHandle(file));
+    }
+}
+
+TEST_F(FilesTest, TheExactNameWinsOverOneThatDiffersInCase) {
+    Write("Data/tex.bmp", "lower");
+    Write("Data/TEX.bmp", "upper");
+    HANDLE file = Open("Data\\TEX.bmp");
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReadAll(file, 5), "upper");
+    CloseHandle(file);
+}
+
+TEST_F(FilesTest, OnlyTheLastComponentIsMatchedIgnoringCaseAndFoldersAreNotFiles) {
+    Write("Data/Bol.msh", "bol");
+    EXPECT_EQ(Open("data\\Bol.msh"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open("Data\\Missing.msh"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open("Data"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(""), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(nullptr), INVALID_HANDLE_VALUE);
+}
+
+TEST_F(FilesTest, ReadOnlyFilesOpenEvenWhenWriteAccessIsAsked) {
+    Write("Data/Locked.raw", "abc");
+    fs::permissions("Data/Locked.raw", fs::perms::owner_read | fs::perms::group_read);
+    HANDLE file = CreateFileA("Data\\Locked.raw", GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(ReadAll(file, 3), "abc");
+    CloseHandle(file);
+    fs::permissions("Data/Locked.raw", fs::perms::owner_all);
+}
+
+TEST_F(FilesTest, AShortReadFailsAndTellsHowManyBytesArrived) {
+    Write("Data/Ten.bin", "0123456789");
+    HANDLE file = Open("Data\\Ten.bin");
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    char buffer[8] = {};
+    DWORD got = 99;
+    EXPECT_TRUE(ReadFile(file, buffer, 8, &got, nullptr));
+    EXPECT_EQ(got, 8u);
+    EXPECT_FALSE(ReadFile(file, buffer, 8, &got, nullptr));
+    EXPECT_EQ(got, 2u);
+    EXPECT_EQ(std::string(buffer, 2), "89");
+    EXPECT_TRUE(ReadFile(file, buffer, 0, &got, nullptr)); // nothing asked, nothing missing
+    EXPECT_TRUE(CloseHandle(file));
+}
+
+TEST_F(FilesTest, ClosedAndForeignHandlesAreRefused) {
+    Write("Data/A.bin", "a");
+    HANDLE file = Open("Data\\A.bin");
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(CloseHandle(file));
+    EXPECT_FALSE(CloseHandle(file));
+    char byte = 0;
+    DWORD got = 0;
+    EXPECT_FALSE(ReadFile(file, &byte, 1, &got, nullptr));
+    EXPECT_FALSE(ReadFile(INVALID_HANDLE_VALUE, &byte, 1, &got, nullptr));
+    EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
+    EXPECT_FALSE(CloseHandle(nullptr));
+}
+
+TEST_F(FilesTest, OnlyExistingFilesAreOpenedNothingIsCreated) {
+    constexpr DWORD createAlways = 2;
+    EXPECT_EQ(CreateFileA("Data\\New.bin", GENERIC_WRITE, 0, nullptr, createAlways, 0, nullptr),
+              INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(fs::exists("Data/New.bin"));
+}
+
+} // namespace
