@@ -33,9 +33,12 @@ bench: deps build
 capture: deps build
 	@$(BUILD_DIR)/tools/capture/vellomire-capture --video $(BUILD_DIR)/vellomire.mp4
 
+# Builds only the fuzz targets (clang, sanitizers), then runs each for FUZZ_SECONDS.
+FUZZ_SECONDS ?= 30
 fuzz: deps
-	@$(MAKE) --no-print-directory build PRESET=fuzz
-	@scripts/run-fuzzers build-fuzz 30
+	@$(MAKE) --no-print-directory configure PRESET=fuzz
+	@cmake --build --preset fuzz -j $(JOBS) --target vellomire-fuzzers
+	@scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
 
 clean:
 	rm -rf build build-debug build-asan build-fuzz
