@@ -1,5 +1,6 @@
 #pragma once
-// A file in the test's temporary folder, removed when the object goes away.
+// A file in the test's temporary folder, removed when the object goes away. The name gets the
+// process id, since ctest runs the cases of one program in parallel processes.
 
 #include <gtest/gtest.h>
 
@@ -7,12 +8,14 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 class TempFile {
   public:
     TempFile(const std::string& name, const std::vector<std::uint8_t>& bytes)
-        : path_(std::filesystem::path(testing::TempDir()) / name) {
+        : path_(std::filesystem::path(testing::TempDir()) /
+                (std::to_string(getpid()) + "-" + name)) {
         std::ofstream out(path_, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()),
                   static_cast<std::streamsize>(bytes.size()));
