@@ -6,5 +6,6 @@
 
 struct SDL_Window;
 
+// The window is created with SDL_WINDOW_OPENGL so that the device can make its context on it.
 // Null when the handle is not a live window.
 SDL_Window* SdlWindowOf(HWND window);

@@ -1,0 +1,165 @@
+#pragma once
+// The OpenGL device: a compatibility-profile context on the focus window, rendering into an
+// off-screen colour buffer without alpha (so destination alpha reads as 1, as on X8R8G8B8)
+// with a 16-bit depth buffer. Present scales that buffer to the window, 4:3 kept.
+//
+// States, transforms, lights and the material are recorded when set and applied to GL at the
+// next draw, only where they changed. The mapping follows Direct3D 8's fixed function:
+// row-vector matrices, depth 0..1, pixel centres at integer coordinates, clockwise front
+// faces, per-vertex lighting in camera space, per-vertex linear fog, stage 0 only.
+//
+// Host modes: in capture mode the colour buffer has the capture size times the supersample
+// factor while the back buffer stays logically 640 x 480; Present does not swap but calls
+// host::NotifyPresent(). While host::DrawingEnabled() is false, clears, draws and presents
+// do no pixel work (states are still recorded).
+// Lost device: a minimised or hidden window (play mode only) makes the device lost; the
+// first test after the window is back answers DEVICENOTRESET until Reset.
+
+#include "platform/d3d8/D3D8.h"
+#include "platform/d3d8/GLHeaders.h"
+#include "platform/d3d8/GLResources.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+struct SDL_Window;
+struct ReadBackImage;
+
+class GLDevice final : public IDirect3DDevice8 {
+public:
+    static HRESULT Create(SDL_Window* window, const D3DPRESENT_PARAMETERS& parameters,
+                          IDirect3DDevice8** device);
+
+    GLDevice(const GLDevice&) = delete;
+    GLDevice& operator=(const GLDevice&) = delete;
+
+    ULONG Release() override;
+    HRESULT TestCooperativeLevel() override;
+    HRESULT Reset(D3DPRESENT_PARAMETERS* parameters) override;
+    HRESULT Present(const RECT* source, const RECT* dest, HWND overrideWindow,
+                    const RGNDATA* dirtyRegion) override;
+    HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                  DWORD stencil) override;
+
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                               IDirect3DVertexBuffer8** buffer) override;
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DIndexBuffer8** buffer) override;
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                          D3DPOOL pool, IDirect3DTexture8** texture) override;
+
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) override;
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override;
+    HRESULT GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) override;
+    HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) override;
+    HRESULT SetMaterial(const D3DMATERIAL8* material) override;
+    HRESULT SetLight(DWORD index, const D3DLIGHT8* light) override;
+    HRESULT LightEnable(DWORD index, BOOL enable) override;
+
+    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) override;
+    HRESULT SetVertexShader(DWORD handle) override;
+    HRESULT SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) override;
+    HRESULT BeginScene() override;
+    HRESULT EndScene() override;
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
+                                 UINT startIndex, UINT primitiveCount) override;
+
+    // See ReadBack.h.
+    bool ReadBack(bool presented, ReadBackImage& image);
+
+    // Resources report their release; the device cuts loose the ones alive at its own release.
+    void Track(GLResource* resource);
+    void Forget(GLResource* resource);
+    // GL's texture binding changed behind the state cache (a texture upload).
+    void TextureBindingChanged() { dirty_ |= kDirtyTexture; }
+
+    static constexpr DWORD kMaxLights = 8;
+    static constexpr DWORD kMaxStages = 8;
+    static constexpr DWORD kRenderStateCount = 256;
+    static constexpr DWORD kStageStateCount = 32;
+
+private:
+    enum : std::uint32_t {
+        kDirtyDepth = 1u << 0,
+        kDirtyBlend = 1u << 1,
+        kDirtyCull = 1u << 2,
+        kDirtyShade = 1u << 3,
+        kDirtyLighting = 1u << 4, // lighting switches, colour sources and the material
+        kDirtyFog = 1u << 5,
+        kDirtyCombine = 1u << 6,
+        kDirtyTexture = 1u << 7, // binding, filters and addressing
+        kDirtyProjection = 1u << 8,
+        kDirtyWorld = 1u << 9,
+        kDirtyViewLights = 1u << 10, // the view matrix or a light: light positions re-given
+        kDirtyAll = 0xFFFFFFFFu,
+    };
+
+    struct LightSlot {
+        D3DLIGHT8 light{};
+        bool enabled = false;
+    };
+
+    explicit GLDevice(SDL_Window* window);
+    ~GLDevice() override;
+
+    HRESULT Init(const D3DPRESENT_PARAMETERS& parameters);
+    bool MakeTargets(int width, int height);
+    void DestroyTargets();
+    void SetDefaultStates();
+    void InitGLState();
+    bool PixelWork() const;
+    bool WindowGone() const;
+
+    void ApplyStates();
+    void ApplyDepth();
+    void ApplyBlend();
+    void ApplyCull();
+    void ApplyLighting();
+    void ApplyFog();
+    void ApplyCombine();
+    void ApplyTexture();
+    void ApplyProjection();
+    void ApplyModelView();
+    bool VertexFogActive() const;
+    void ComputeFogCoordinates(const BYTE* vertices, UINT stride, UINT first, UINT count);
+    DWORD RenderState(DWORD state) const { return renderStates_[state]; }
+    float RenderStateFloat(DWORD state) const;
+
+    SDL_Window* window_;
+    void* context_ = nullptr; // SDL_GLContext
+    D3DPRESENT_PARAMETERS parameters_{};
+    int renderWidth_ = 0; // the off-screen colour buffer, in real pixels
+    int renderHeight_ = 0;
+    int supersample_ = 1;
+    GLuint framebuffer_ = 0;
+    GLuint colourBuffer_ = 0;
+    GLuint depthBuffer_ = 0;
+    GLuint presentedFramebuffer_ = 0; // a copy of the colour buffer at the last Present
+    GLuint presentedColourBuffer_ = 0;
+    GLuint whiteTexture_ = 0;
+    bool lost_ = false;
+    bool inScene_ = false;
+
+    std::array<DWORD, kRenderStateCount> renderStates_{};
+    std::array<std::array<DWORD, kStageStateCount>, kMaxStages> stageStates_{};
+    D3DMATRIX world_{};
+    D3DMATRIX view_{};
+    D3DMATRIX projection_{};
+    D3DMATERIAL8 material_{};
+    std::array<LightSlot, kMaxLights> lights_{};
+    GLTexture* texture_ = nullptr; // stage 0
+    GLVertexBuffer* stream_ = nullptr;
+    UINT streamStride_ = 0;
+    DWORD fvf_ = 0;
+    GLIndexBuffer* indices_ = nullptr;
+    UINT baseVertexIndex_ = 0;
+    std::uint32_t dirty_ = kDirtyAll;
+
+    std::vector<float> fogCoordinates_; // per vertex of the stream, 1 - f
+    std::vector<std::uint8_t> readPixels_;
+    std::vector<GLResource*> resources_;
+};
