@@ -108,8 +108,9 @@ void GLDevice::DestroyTargets() {
 }
 
 void GLDevice::InitGLState() {
-    // Direct3D's front faces are clockwise on screen; the picture is not flipped.
-    glFrontFace(GL_CW);
+    // Direct3D's front faces are clockwise on screen; rendered top row first, that is
+    // counter-clockwise in GL's window coordinates.
+    glFrontFace(GL_CCW);
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
@@ -249,8 +250,9 @@ HRESULT GLDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     const bool sameSize = width == renderWidth_ && height == renderHeight_;
-    glBlitFramebuffer(0, 0, renderWidth_, renderHeight_, x, y, x + static_cast<GLint>(width),
-                      y + static_cast<GLint>(height), GL_COLOR_BUFFER_BIT,
+    // The colour buffer holds the picture top row first; the window wants it bottom row first.
+    glBlitFramebuffer(0, 0, renderWidth_, renderHeight_, x, y + static_cast<GLint>(height),
+                      x + static_cast<GLint>(width), y, GL_COLOR_BUFFER_BIT,
                       sameSize ? GL_NEAREST : GL_LINEAR);
     SDL_GL_SwapWindow(window_);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
@@ -296,7 +298,7 @@ HRESULT GLDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
         if (x2 <= x1 || y2 <= y1) {
             continue;
         }
-        glScissor(x1, renderHeight_ - y2, x2 - x1, y2 - y1);
+        glScissor(x1, y1, x2 - x1, y2 - y1);
         glClear(mask);
     }
     glDisable(GL_SCISSOR_TEST);
@@ -368,14 +370,13 @@ bool GLDevice::ReadBack(bool presented, ReadBackImage& image) {
     const std::size_t rowBytes = static_cast<std::size_t>(renderWidth_) * 3;
     const unsigned samples = static_cast<unsigned>(ss * ss);
     for (int y = 0; y < height; ++y) {
-        // GL rows run bottom up; picture row y covers GL rows from the top down.
-        const int glTop = renderHeight_ - 1 - y * ss;
+        // The colour buffer holds the picture top row first.
         std::uint8_t* out = &image.rgb[static_cast<std::size_t>(y) * width * 3];
         for (int x = 0; x < width; ++x) {
             for (int c = 0; c < 3; ++c) {
                 unsigned sum = 0;
                 for (int dy = 0; dy < ss; ++dy) {
-                    const std::uint8_t* row = &readPixels_[(glTop - dy) * rowBytes];
+                    const std::uint8_t* row = &readPixels_[(y * ss + dy) * rowBytes];
                     for (int dx = 0; dx < ss; ++dx) {
                         sum += row[(x * ss + dx) * 3 + c];
                     }

@@ -465,12 +465,14 @@ void GLDevice::ApplyLighting() {
 }
 
 void GLDevice::ApplyProjection() {
-    // Maps Direct3D's clip space onto GL's: z to 2z - w (depth 0..1 becomes -1..1), and
-    // everything half a pixel right and down, since Direct3D puts pixel centres at integer
-    // coordinates and GL at half-integers.
+    // Maps Direct3D's clip space onto GL's: z to 2z - w (depth 0..1 becomes -1..1); y mirrored,
+    // so the colour buffer holds the picture top row first and GL's fill rule, which favours
+    // the edges nearest row 0, becomes Direct3D's top-left rule; and everything half a pixel
+    // right and down, since Direct3D puts pixel centres at integer coordinates and GL at
+    // half-integers.
     const float w = static_cast<float>(renderWidth_);
     const float h = static_cast<float>(renderHeight_);
-    const D3DMATRIX fix{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 2, 0}, {1.0f / w, -1.0f / h, -1, 1}}};
+    const D3DMATRIX fix{{{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, 2, 0}, {1.0f / w, 1.0f / h, -1, 1}}};
     glMatrixMode(GL_PROJECTION);
     glLoadMatrixf(Floats(fix));
     glMultMatrixf(Floats(projection_));
