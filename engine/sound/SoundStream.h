@@ -13,9 +13,9 @@ public:
     SoundStream& operator=(const SoundStream&) = delete;
 
     // From a file (`source` is a path in the system's form, "Data\Demo.mp3"; offset and length
-    // in bytes select part of the file, length 0 = to its end) or from memory (`source` points
-    // at `length` bytes; offset must be 0 and length is then passed on as given).
-    // A stream already held is freed first.
+    // in bytes select part of the file, length 0 = to its end) or from memory (offset and
+    // length must both be 0, else -10; the library is then asked for a memory stream of
+    // length 0, which it refuses). A stream already held is freed first.
     SoundResult CreateFromFile(bool fromMemory, const void* source, DWORD offset, DWORD length);
     // Plays from the start; -12 without a stream.
     SoundResult Play(bool loop);

@@ -1,0 +1,522 @@
+#include "sound/audio/AudioLibrary.h"
+
+#include "platform/win32/Host.h"
+#include "sound/audio/HeardClock.h"
+#include "sound/audio/Mp3Decoder.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <vector>
+
+namespace {
+
+constexpr DWORD badValue = 0xFFFFFFFFu;
+constexpr int deviceFrames = 1024; // ~23 ms at 44.1 kHz
+constexpr int decodeFrames = 1152; // one MPEG-1 layer III frame
+constexpr int outputFrameBytes = 4; // 16-bit stereo
+
+struct ConverterDeleter {
+    void operator()(SDL_AudioStream* s) const { SDL_FreeAudioStream(s); }
+};
+
+struct Stream {
+    std::unique_ptr<Mp3Decoder> decoder;
+    DWORD flags = 0; // creation flags plus BASS_SAMPLE_MONO for a one-channel stream
+
+    // Playback; the device thread reads and changes these under the library's lock.
+    std::unique_ptr<SDL_AudioStream, ConverterDeleter> converter; // own format -> output format
+    std::vector<std::uint8_t> decoded;
+    bool playing = false;
+    bool loop = false;
+    bool decoderDone = false; // everything decoded and handed to the converter
+    std::uint64_t base = 0;   // source frame at which the heard count starts
+    HeardClock clock;         // output frames
+    std::uint64_t lastReported = 0;
+    int volume = 100;
+    int pan = 0;
+
+    std::uint64_t LengthBytes() const {
+        return decoder->Length() * static_cast<std::uint64_t>(decoder->FrameBytes());
+    }
+};
+
+struct Library {
+    std::mutex lock;
+    int error = BASS_OK;
+    bool initialized = false;
+    SDL_AudioDeviceID device = 0;
+    std::uint32_t rate = 0; // output frames per second
+    DeviceSchedule schedule;
+    std::vector<std::int32_t> mix;
+    std::vector<std::int16_t> part;
+    std::map<DWORD, std::unique_ptr<Stream>> streams;
+    DWORD nextHandle = 1;
+};
+
+Library& Lib() {
+    static Library lib;
+    return lib;
+}
+
+std::uint64_t Now() {
+    return static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                          std::chrono::steady_clock::now().time_since_epoch())
+                                          .count());
+}
+
+BOOL Fail(int code) {
+    Lib().error = code;
+    return FALSE;
+}
+
+BOOL Succeed() {
+    Lib().error = BASS_OK;
+    return TRUE;
+}
+
+// Caller holds the lock.
+Stream* Find(DWORD handle) {
+    auto& streams = Lib().streams;
+    const auto it = streams.find(handle);
+    if (it == streams.end()) {
+        Lib().error = BASS_ERROR_HANDLE;
+        return nullptr;
+    }
+    return it->second.get();
+}
+
+// Fills up to `frames` output frames from the stream; returns how many it had.
+std::size_t Fill(Stream& s, std::int16_t* out, std::size_t frames) {
+    const int want = static_cast<int>(frames) * outputFrameBytes;
+    int got = 0;
+    auto* bytes = reinterpret_cast<std::uint8_t*>(out);
+    for (int guard = 0; got < want && guard < 64; ++guard) {
+        const int n = SDL_AudioStreamGet(s.converter.get(), bytes + got, want - got);
+        if (n < 0) {
+            break;
+        }
+        got += n;
+        if (got >= want || s.decoderDone) {
+            break;
+        }
+        Mp3Decoder& d = *s.decoder;
+        const std::size_t read = d.Read(s.decoded.data(), decodeFrames);
+        if (read > 0) {
+            SDL_AudioStreamPut(s.converter.get(), s.decoded.data(),
+                               static_cast<int>(read) * d.FrameBytes());
+        } else if (s.loop && d.Seek(0)) {
+            continue;
+        } else {
+            SDL_AudioStreamFlush(s.converter.get());
+            s.decoderDone = true;
+        }
+    }
+    return static_cast<std::size_t>(got / outputFrameBytes);
+}
+
+void MixInto(Stream& s, std::int32_t* mix, const std::int16_t* part, std::size_t frames) {
+    // Gains in hundredths of hundredths: volume 0..100 times the pan's cut of the far side.
+    const int left = s.volume * (s.pan > 0 ? 100 - s.pan : 100);
+    const int right = s.volume * (s.pan < 0 ? 100 + s.pan : 100);
+    for (std::size_t i = 0; i < frames; ++i) {
+        mix[2 * i] += part[2 * i] * left / 10000;
+        mix[2 * i + 1] += part[2 * i + 1] * right / 10000;
+    }
+}
+
+void DeviceCallback(void*, Uint8* out, int length) {
+    Library& lib = Lib();
+    std::lock_guard guard(lib.lock);
+    auto* samples = reinterpret_cast<std::int16_t*>(out);
+    std::size_t frames = static_cast<std::size_t>(length / outputFrameBytes);
+    const std::size_t capacity = lib.mix.size() / 2;
+    while (frames > 0) {
+        const std::size_t n = std::min(frames, capacity);
+        const std::uint64_t now = Now();
+        const std::uint64_t start = lib.schedule.Take(now, n, lib.rate);
+        std::fill_n(lib.mix.begin(), 2 * n, 0);
+        for (auto& [handle, stream] : lib.streams) {
+            Stream& s = *stream;
+            if (!s.playing) {
+                continue;
+            }
+            const std::size_t got = Fill(s, lib.part.data(), n);
+            MixInto(s, lib.mix.data(), lib.part.data(), got);
+            s.clock.Deliver(now, start, got, lib.rate);
+        }
+        for (std::size_t i = 0; i < 2 * n; ++i) {
+            samples[i] = static_cast<std::int16_t>(std::clamp(lib.mix[i], -32768, 32767));
+        }
+        samples += 2 * n;
+        frames -= n;
+    }
+}
+
+// Caller holds the lock. In bytes of the stream's own format.
+std::uint64_t Position(Stream& s) {
+    const std::uint64_t frameBytes = static_cast<std::uint64_t>(s.decoder->FrameBytes());
+    const std::uint64_t length = s.decoder->Length();
+    if (host::IsCapture()) {
+        const std::uint64_t rate = static_cast<std::uint64_t>(s.decoder->Rate()) * frameBytes;
+        return std::min(host::VirtualBytes(rate), s.LengthBytes());
+    }
+    if (!s.playing) {
+        return s.decoder->Tell() * frameBytes;
+    }
+    const std::uint64_t heardOut = s.clock.Heard(Now(), Lib().rate);
+    std::uint64_t frame =
+        s.base + heardOut * static_cast<std::uint64_t>(s.decoder->Rate()) / Lib().rate;
+    if (s.loop) {
+        return (frame % length) * frameBytes;
+    }
+    const bool allHeard = s.decoderDone && s.converter &&
+                          SDL_AudioStreamAvailable(s.converter.get()) == 0 &&
+                          heardOut >= s.clock.Delivered();
+    frame = allHeard ? length : std::min(frame, length);
+    s.lastReported = std::max(s.lastReported, frame * frameBytes);
+    return s.lastReported;
+}
+
+// Caller holds the lock. Restarts the heard count at the decoder's position.
+void Restart(Stream& s) {
+    if (s.converter) {
+        SDL_AudioStreamClear(s.converter.get());
+    }
+    s.base = s.decoder->Tell();
+    s.clock.Reset();
+    s.decoderDone = false;
+    s.lastReported = s.base * static_cast<std::uint64_t>(s.decoder->FrameBytes());
+}
+
+bool ReadWholeFile(const char* path, std::vector<std::uint8_t>& bytes) {
+    const HANDLE file =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    constexpr DWORD block = 1 << 16;
+    bool ok = true;
+    for (;;) {
+        const std::size_t old = bytes.size();
+        bytes.resize(old + block);
+        DWORD read = 0;
+        if (!ReadFile(file, bytes.data() + old, block, &read, nullptr)) {
+            ok = false;
+            read = 0;
+        }
+        bytes.resize(old + read);
+        if (read < block) {
+            break;
+        }
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+} // namespace
+
+int BASS_ErrorGetCode() { return Lib().error; }
+
+BOOL BASS_Init(int device, DWORD freq, DWORD, HWND) {
+    Library& lib = Lib();
+    if (lib.initialized) {
+        return Fail(BASS_ERROR_ALREADY);
+    }
+    if (device != -1) {
+        return Fail(BASS_ERROR_DEVICE);
+    }
+    if (freq < 8000 || freq > 192000) {
+        return Fail(BASS_ERROR_FORMAT);
+    }
+    if (host::IsCapture()) {
+        lib.rate = freq;
+        lib.initialized = true;
+        return Succeed();
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        return Fail(BASS_ERROR_DRIVER);
+    }
+    try {
+        lib.mix.assign(2 * deviceFrames, 0);
+        lib.part.assign(2 * deviceFrames, 0);
+    } catch (const std::bad_alloc&) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return Fail(BASS_ERROR_MEM);
+    }
+    SDL_AudioSpec want{};
+    want.freq = static_cast<int>(freq);
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = deviceFrames;
+    want.callback = DeviceCallback;
+    SDL_AudioSpec have{};
+    // No changes allowed: SDL converts to whatever the hardware needs behind the device.
+    const SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (id == 0) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return Fail(BASS_ERROR_DEVICE);
+    }
+    {
+        std::lock_guard guard(lib.lock);
+        lib.device = id;
+        lib.rate = freq;
+        lib.schedule.Reset();
+        lib.initialized = true;
+    }
+    return Succeed();
+}
+
+BOOL BASS_Start() {
+    Library& lib = Lib();
+    if (!lib.initialized) {
+        return Fail(BASS_ERROR_INIT);
+    }
+    if (lib.device != 0) {
+        SDL_PauseAudioDevice(lib.device, 0);
+    }
+    return Succeed();
+}
+
+BOOL BASS_Stop() {
+    Library& lib = Lib();
+    if (!lib.initialized) {
+        return Fail(BASS_ERROR_INIT);
+    }
+    if (lib.device != 0) {
+        SDL_PauseAudioDevice(lib.device, 1);
+    }
+    return Succeed();
+}
+
+void BASS_Free() {
+    Library& lib = Lib();
+    if (lib.device != 0) {
+        SDL_CloseAudioDevice(lib.device); // waits for the device thread to finish
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        lib.device = 0;
+    }
+    std::lock_guard guard(lib.lock);
+    lib.streams.clear();
+    lib.initialized = false;
+    lib.rate = 0;
+    lib.error = BASS_OK;
+}
+
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length,
+                              DWORD flags) {
+    Library& lib = Lib();
+    if (file == nullptr || (mem && offset != 0)) {
+        Fail(BASS_ERROR_ILLPARAM);
+        return 0;
+    }
+    std::vector<std::uint8_t> bytes;
+    try {
+        if (mem) {
+            const auto* begin = static_cast<const std::uint8_t*>(file);
+            bytes.assign(begin, begin + length);
+        } else {
+            if (!ReadWholeFile(static_cast<const char*>(file), bytes)) {
+                Fail(BASS_ERROR_FILEOPEN);
+                return 0;
+            }
+            const std::size_t from = std::min<std::size_t>(offset, bytes.size());
+            const std::size_t to =
+                length == 0 ? bytes.size() : std::min<std::size_t>(from + length, bytes.size());
+            bytes = std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(from),
+                                              bytes.begin() + static_cast<std::ptrdiff_t>(to));
+        }
+    } catch (const std::bad_alloc&) {
+        Fail(BASS_ERROR_MEM);
+        return 0;
+    }
+
+    Mp3Decoder::Options options;
+    options.mono = (flags & BASS_SAMPLE_MONO) != 0;
+    options.eightBit = (flags & BASS_SAMPLE_8BITS) != 0;
+    Mp3Decoder::OpenError openError = Mp3Decoder::OpenError::none;
+    auto decoder = Mp3Decoder::Open(std::move(bytes), options, openError);
+    if (!decoder) {
+        Fail(openError == Mp3Decoder::OpenError::memory ? BASS_ERROR_MEM : BASS_ERROR_FILEFORM);
+        return 0;
+    }
+    auto stream = std::make_unique<Stream>();
+    stream->flags = (flags & (BASS_SAMPLE_8BITS | BASS_SAMPLE_MONO | BASS_MP3_SETPOS)) |
+                    (decoder->Channels() == 1 ? BASS_SAMPLE_MONO : 0);
+    stream->decoded.resize(static_cast<std::size_t>(decodeFrames * decoder->FrameBytes()));
+    stream->decoder = std::move(decoder);
+
+    std::lock_guard guard(lib.lock);
+    DWORD handle = lib.nextHandle;
+    while (handle == 0 || lib.streams.count(handle) != 0) {
+        ++handle;
+    }
+    lib.nextHandle = handle + 1;
+    lib.streams.emplace(handle, std::move(stream));
+    Succeed();
+    return handle;
+}
+
+BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags) {
+    Library& lib = Lib();
+    std::lock_guard guard(lib.lock);
+    Stream* s = Find(handle);
+    if (s == nullptr) {
+        return FALSE;
+    }
+    if (!lib.initialized) {
+        return Fail(BASS_ERROR_INIT);
+    }
+    Mp3Decoder& d = *s->decoder;
+    if (lib.device != 0 && !s->converter) {
+        const SDL_AudioFormat format = d.BytesPerSample() == 1 ? AUDIO_U8 : AUDIO_S16SYS;
+        s->converter.reset(SDL_NewAudioStream(format, static_cast<Uint8>(d.Channels()), d.Rate(),
+                                              AUDIO_S16SYS, 2, static_cast<int>(lib.rate)));
+        if (!s->converter) {
+            return Fail(BASS_ERROR_MEM);
+        }
+    }
+    s->loop = (flags & BASS_SAMPLE_LOOP) != 0;
+    if (flush || !s->playing) {
+        if (flush) {
+            d.Seek(0);
+        }
+        Restart(*s);
+        s->playing = true;
+    }
+    return Succeed();
+}
+
+void BASS_StreamFree(HSTREAM handle) {
+    Library& lib = Lib();
+    std::unique_ptr<Stream> doomed;
+    std::lock_guard guard(lib.lock);
+    const auto it = lib.streams.find(handle);
+    if (it == lib.streams.end()) {
+        Fail(BASS_ERROR_HANDLE);
+        return;
+    }
+    doomed = std::move(it->second);
+    lib.streams.erase(it);
+    Succeed();
+}
+
+DWORD BASS_StreamGetLength(HSTREAM handle) {
+    std::lock_guard guard(Lib().lock);
+    const Stream* s = Find(handle);
+    if (s == nullptr) {
+        return badValue;
+    }
+    Succeed();
+    return static_cast<DWORD>(s->LengthBytes());
+}
+
+DWORD BASS_ChannelGetFlags(DWORD handle) {
+    std::lock_guard guard(Lib().lock);
+    const Stream* s = Find(handle);
+    if (s == nullptr) {
+        return badValue;
+    }
+    Succeed();
+    return s->flags | (s->playing && s->loop ? BASS_SAMPLE_LOOP : 0);
+}
+
+BOOL BASS_ChannelGetAttributes(DWORD handle, DWORD* freq, DWORD* volume, int* pan) {
+    std::lock_guard guard(Lib().lock);
+    const Stream* s = Find(handle);
+    if (s == nullptr) {
+        return FALSE;
+    }
+    if (freq != nullptr) {
+        *freq = static_cast<DWORD>(s->decoder->Rate());
+    }
+    if (volume != nullptr) {
+        *volume = static_cast<DWORD>(s->volume);
+    }
+    if (pan != nullptr) {
+        *pan = s->pan;
+    }
+    return Succeed();
+}
+
+BOOL BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int pan) {
+    std::lock_guard guard(Lib().lock);
+    Stream* s = Find(handle);
+    if (s == nullptr) {
+        return FALSE;
+    }
+    if ((freq != -1 && freq != s->decoder->Rate()) || volume < -1 || volume > 100 ||
+        pan < -101 || pan > 100) {
+        return Fail(BASS_ERROR_ILLPARAM);
+    }
+    if (volume != -1) {
+        s->volume = volume;
+    }
+    if (pan != -101) {
+        s->pan = pan;
+    }
+    return Succeed();
+}
+
+BOOL BASS_ChannelIsActive(DWORD handle) {
+    std::lock_guard guard(Lib().lock);
+    Stream* s = Find(handle);
+    if (s == nullptr) {
+        return FALSE;
+    }
+    Succeed();
+    return s->playing && (s->loop || Position(*s) < s->LengthBytes()) ? TRUE : FALSE;
+}
+
+BOOL BASS_ChannelSetPosition(DWORD handle, DWORD pos) {
+    std::lock_guard guard(Lib().lock);
+    Stream* s = Find(handle);
+    if (s == nullptr) {
+        return FALSE;
+    }
+    const auto frameBytes = static_cast<DWORD>(s->decoder->FrameBytes());
+    if (pos > s->LengthBytes() || !s->decoder->Seek(pos / frameBytes)) {
+        return Fail(BASS_ERROR_POSITION);
+    }
+    if (s->playing) {
+        Restart(*s);
+    }
+    return Succeed();
+}
+
+DWORD BASS_ChannelGetPosition(DWORD handle) {
+    std::lock_guard guard(Lib().lock);
+    Stream* s = Find(handle);
+    if (s == nullptr) {
+        return badValue;
+    }
+    Succeed();
+    return static_cast<DWORD>(Position(*s));
+}
+
+DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
+    std::lock_guard guard(Lib().lock);
+    Stream* s = Find(handle);
+    if (s == nullptr) {
+        return badValue;
+    }
+    if (s->playing || buffer == nullptr) {
+        Fail(BASS_ERROR_NOTAVAIL);
+        return badValue;
+    }
+    Mp3Decoder& d = *s->decoder;
+    const std::size_t frames = d.Read(buffer, length / static_cast<DWORD>(d.FrameBytes()));
+    Succeed();
+    return static_cast<DWORD>(frames * static_cast<std::size_t>(d.FrameBytes()));
+}
+
+int BASS_StreamCount() {
+    std::lock_guard guard(Lib().lock);
+    return static_cast<int>(Lib().streams.size());
+}
