@@ -60,9 +60,10 @@ struct Library {
     DWORD nextHandle = 1;
 };
 
+// Never destroyed: a device left open at exit keeps calling back into it.
 Library& Lib() {
-    static Library lib;
-    return lib;
+    static Library* lib = new Library;
+    return *lib;
 }
 
 std::uint64_t Now() {
