@@ -1,0 +1,7 @@
+#include "demo/DataFolder.h"
+#include "demo/Demo.h"
+
+int main() {
+    EnterDataFolder();
+    return WinMain(nullptr, nullptr, nullptr, 0);
+}

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Runs the vellomire program as a new user would and checks what it reports.
+#   run-program.sh PROGRAM no-data      an empty folder and no Data anywhere near the program
+#   run-program.sh PROGRAM no-display   no display to open a window on
+set -uo pipefail
+program=$1
+case_name=$2
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# A copy of the program, so that no Data folder beside the build's program is found.
+mkdir -p "$work/user/bin" "$work/user/run"
+cp "$program" "$work/user/bin/vellomire"
+cd "$work/user/run"
+
+case $case_name in
+no-data)
+  expected='Tried to create a stream for: Data\Demo.mp3.: Could not stream the specified file. Does it exist or is it corrupt perhaps?'
+  SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$work/user/bin/vellomire" 2>"$work/stderr"
+  ;;
+no-display)
+  expected='Tried to create a rendering device.: Errors currently undocumented, sorry ;)'
+  env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy \
+    "$work/user/bin/vellomire" 2>"$work/stderr"
+  ;;
+*)
+  echo "unknown case $case_name" >&2
+  exit 2
+  ;;
+esac
+status=$?
+
+cat "$work/stderr" >&2
+if ((status == 0)); then
+  echo "FAIL: exit status 0 after a failed start-up" >&2
+  exit 1
+fi
+if ! grep -qF -- "$expected" "$work/stderr"; then
+  echo "FAIL: the message box text is missing: $expected" >&2
+  exit 1
+fi
+echo "exit status $status, message shown"
