@@ -19,7 +19,7 @@ constexpr const char* musicFile = "Data\\Demo.mp3";
 
 // What the driver owns, created in start-up order and destroyed only by ReleaseAll.
 class Demo {
-public:
+  public:
     explicit Demo(std::span<const SceneEntry> scenesInOrder) : table(scenesInOrder) {}
     Demo(const Demo&) = delete;
     Demo& operator=(const Demo&) = delete;
@@ -30,7 +30,7 @@ public:
     SceneResult RunFrames();
     void ReleaseAll();
 
-private:
+  private:
     void SelectScene(float seconds);
 
     std::span<const SceneEntry> table;
@@ -42,7 +42,7 @@ private:
     int sceneCount = 0;
     Scene* sceneById[sceneIdCount] = {};
     Scene* currentScene = nullptr;
-    std::uint32_t byteRate = 0;   // bytes of decoded music per second
+    std::uint32_t byteRate = 0; // bytes of decoded music per second
     float byteRateFloat = 0.0f; // the divisor of every position
 };
 
@@ -80,8 +80,8 @@ SceneResult Demo::StartUp() {
     DWORD frequency = 0;
     soundSystem->GetChannelAttributes(musicStream->GetHandle(), &frequency, nullptr, nullptr);
     const DWORD flags = soundSystem->GetChannelFlags(musicStream->GetHandle());
-    byteRate = frequency * ((flags & BASS_SAMPLE_MONO) ? 1 : 2) *
-               ((flags & BASS_SAMPLE_8BITS) ? 1 : 2);
+    byteRate =
+        frequency * ((flags & BASS_SAMPLE_MONO) ? 1 : 2) * ((flags & BASS_SAMPLE_8BITS) ? 1 : 2);
 
     musicStream->Play(false);
     soundSystem->SetChannelPosition(musicStream->GetHandle(), 0);
@@ -101,8 +101,7 @@ SceneResult Demo::RunFrames() {
         if (currentScene == nullptr) {
             return {};
         }
-        if (const SceneResult result = currentScene->Render(frameTimer, seconds);
-            result.Failed()) {
+        if (const SceneResult result = currentScene->Render(frameTimer, seconds); result.Failed()) {
             return result;
         }
         if (const EngineResult code = application->Update(); code < 0) {
@@ -159,4 +158,6 @@ int RunDemo(std::span<const SceneEntry> scenes) {
     return 1;
 }
 
-int WinMain(HINSTANCE, HINSTANCE, char*, int) { return RunDemo(ShowScenes()); }
+int WinMain(HINSTANCE, HINSTANCE, char*, int) {
+    return RunDemo(ShowScenes());
+}

@@ -30,7 +30,7 @@ inline constexpr SceneResult SceneNotInitialized(const char* shortCaption) {
 // the driver presents), Release frees everything Init created and may be called in any state.
 // A derived scene's destructor calls its own Release.
 class Scene {
-public:
+  public:
     Scene() = default;
     Scene(const Scene&) = delete;
     Scene& operator=(const Scene&) = delete;

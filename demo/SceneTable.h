@@ -15,7 +15,9 @@ struct SceneEntry {
     Scene* (*create)(); // a new scene, constructed but not initialised
 };
 
-template <class SceneClass> Scene* CreateScene() { return new SceneClass; }
+template <class SceneClass> Scene* CreateScene() {
+    return new SceneClass;
+}
 
 // The show's table, in start-up order. A scene that is not part of the build is absent; the
 // timeline windows that name it then select no scene.

@@ -26,12 +26,16 @@ struct Behaviour {
     float at = 0.0f; // music time from which a Render action happens
 };
 
-const char* const names[sceneIdCount] = {"Test",   "Polez", "Schtar", "Stekelz",
+const char* const names[sceneIdCount] = {"Test",       "Polez", "Schtar", "Stekelz",
                                          "ZwartEnWit", "Wendo", "Marble"};
 const char* const failureCaptions[sceneIdCount] = {
     "Test (Scene): Tried to load mesh: Data\\Probe.msh",
     "Polez (Scene): Tried to load texture: Data\\Chess.jpg",
-    "Schtar (Scene)", "Stekelz (Scene)", "ZwartEnWit (Scene)", "Wendo (Scene)", "Marble (Scene)"};
+    "Schtar (Scene)",
+    "Stekelz (Scene)",
+    "ZwartEnWit (Scene)",
+    "Wendo (Scene)",
+    "Marble (Scene)"};
 constexpr const char* probeFailure = "The probe failed on purpose.";
 
 Behaviour behaviours[sceneIdCount];
@@ -55,7 +59,7 @@ void NoteRender(SceneId id, float seconds) {
 }
 
 class Probe : public Scene {
-public:
+  public:
     explicit Probe(SceneId which) : id(which), name(names[static_cast<int>(which)]) {
         events.push_back(name + " constructed");
     }
@@ -83,19 +87,23 @@ public:
             return {};
         }
         switch (Do().action) {
-        case Action::failRender: return {probeFailure, failureCaptions[static_cast<int>(id)]};
+        case Action::failRender:
+            return {probeFailure, failureCaptions[static_cast<int>(id)]};
         case Action::pressEscape:
             PostMessageA(application->GetWindowHandle(), WM_KEYDOWN, VK_ESCAPE, 0);
             break;
-        case Action::releaseApplication: application->Release(); break;
-        default: break;
+        case Action::releaseApplication:
+            application->Release();
+            break;
+        default:
+            break;
         }
         return {};
     }
 
     void Release() override {}
 
-private:
+  private:
     const Behaviour& Do() const { return behaviours[static_cast<int>(id)]; }
 
     SceneId id;
@@ -103,7 +111,9 @@ private:
     Application* application = nullptr;
 };
 
-template <SceneId id> Scene* CreateProbe() { return new Probe(id); }
+template <SceneId id> Scene* CreateProbe() {
+    return new Probe(id);
+}
 
 const std::vector<SceneEntry> allProbes = {
     {SceneId::test, CreateProbe<SceneId::test>},
@@ -127,10 +137,9 @@ void ExpectInOrder(const std::string& transcript, const std::vector<std::string>
 }
 
 class DemoRun : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("vellomire-demo-test-" + std::to_string(getpid()));
+        folder = fs::temp_directory_path() / ("vellomire-demo-test-" + std::to_string(getpid()));
         fs::remove_all(folder);
         fs::create_directories(folder / "Data");
         previousFolder = fs::current_path();
@@ -208,14 +217,13 @@ TEST_F(DemoRun, AFailingSceneInitStopsStartUpAndIsShownAfterEverythingIsReleased
     WriteMusic(20.0);
     behaviours[static_cast<int>(SceneId::polez)] = {Action::failInit};
     EXPECT_EQ(Run(allProbes), 1);
-    EXPECT_EQ(events, (std::vector<std::string>{
-                          "Test constructed", "Test initialised", "Polez constructed",
-                          "Polez initialised", "Test destroyed with the window open",
-                          "Polez destroyed with the window open"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"Test constructed", "Test initialised", "Polez constructed",
+                                        "Polez initialised", "Test destroyed with the window open",
+                                        "Polez destroyed with the window open"}));
     EXPECT_EQ(renders, "");
-    ExpectInOrder(transcript,
-                  {"Test destroyed", "Polez destroyed", "Calling BASS_Free()",
-                   std::string(failureCaptions[1]) + ": " + probeFailure});
+    ExpectInOrder(transcript, {"Test destroyed", "Polez destroyed", "Calling BASS_Free()",
+                               std::string(failureCaptions[1]) + ": " + probeFailure});
 }
 
 TEST_F(DemoRun, FailuresWhileRunningAreShownAfterEverythingIsReleased) {
@@ -226,9 +234,8 @@ TEST_F(DemoRun, FailuresWhileRunningAreShownAfterEverythingIsReleased) {
     WriteMusic(20.0);
     const Case cases[] = {
         {Action::failRender, std::string("Schtar (Scene): ") + probeFailure},
-        {Action::releaseApplication,
-         std::string("Error while updating the rendering device.: ") +
-             DescribeEngineError(engine_code::notActive)},
+        {Action::releaseApplication, std::string("Error while updating the rendering device.: ") +
+                                         DescribeEngineError(engine_code::notActive)},
     };
     for (const Case& c : cases) {
         Reset();

@@ -9,13 +9,20 @@ namespace {
 
 const char* ShortCaption(SceneId id) {
     switch (id) {
-    case SceneId::test: return "Test (Scene)";
-    case SceneId::polez: return "Polez (Scene)";
-    case SceneId::schtar: return "Schtar (Scene)";
-    case SceneId::stekelz: return "Stekelz (Scene)";
-    case SceneId::zwartEnWit: return "ZwartEnWit (Scene)";
-    case SceneId::wendo: return "Wendo (Scene)";
-    case SceneId::marble: return "Marble (Scene)";
+    case SceneId::test:
+        return "Test (Scene)";
+    case SceneId::polez:
+        return "Polez (Scene)";
+    case SceneId::schtar:
+        return "Schtar (Scene)";
+    case SceneId::stekelz:
+        return "Stekelz (Scene)";
+    case SceneId::zwartEnWit:
+        return "ZwartEnWit (Scene)";
+    case SceneId::wendo:
+        return "Wendo (Scene)";
+    case SceneId::marble:
+        return "Marble (Scene)";
     }
     return "";
 }

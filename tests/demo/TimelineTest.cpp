@@ -8,8 +8,12 @@
 
 namespace {
 
-float Below(float x) { return std::nextafter(x, -std::numeric_limits<float>::infinity()); }
-float Above(float x) { return std::nextafter(x, std::numeric_limits<float>::infinity()); }
+float Below(float x) {
+    return std::nextafter(x, -std::numeric_limits<float>::infinity());
+}
+float Above(float x) {
+    return std::nextafter(x, std::numeric_limits<float>::infinity());
+}
 
 struct Moment {
     float seconds;
