@@ -2,7 +2,8 @@
 // A FullscreenApplication whose Direct3D is a FakeDirect3D, so its device is a
 // RecordingDevice; the window is a real one of the Windows-services layer (SDL's offscreen
 // driver unless SDL_VIDEODRIVER says otherwise). For tests of anything drawn through the
-// application: renderers, fog switches, textures, scenes.
+// application: renderers, fog switches, textures, scenes. One at a time per process: the
+// window class "Quorvane" can be registered only once (a second Create meanwhile gives -3).
 //
 //   FakeApplication fake;
 //   ASSERT_EQ(fake.Create(), 0);
