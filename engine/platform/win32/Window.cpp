@@ -70,7 +70,14 @@ SDL_Window* OpenSdlWindow(LPCSTR caption, int x, int y, int width, int height) {
         width = capture.width * capture.supersample;
         height = capture.height * capture.supersample;
     } else {
-        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        // Desktop full screen, created at the desktop's size as well: without a window manager
+        // (a bare X server) nobody else would resize it.
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+        SDL_DisplayMode desktop{};
+        if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
+            width = desktop.w;
+            height = desktop.h;
+        }
     }
     SDL_Window* window = SDL_CreateWindow(caption, x, y, width, height, flags);
     if (window == nullptr) {
@@ -208,10 +215,11 @@ BOOL ShowWindow(HWND handle, int command) {
         return wasVisible ? TRUE : FALSE;
     }
     window->visible = show;
-    if (show && !host::IsCapture()) {
+    // Shown in capture mode too: the device takes a hidden window for a minimised one.
+    if (show) {
         SDL_ShowWindow(window->sdl.get());
         SDL_RaiseWindow(window->sdl.get());
-    } else if (!show) {
+    } else {
         SDL_HideWindow(window->sdl.get());
     }
     return wasVisible ? TRUE : FALSE;
