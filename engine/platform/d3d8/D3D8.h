@@ -26,6 +26,7 @@ inline constexpr HRESULT D3DERR_DEVICENOTRESET = MakeD3DError(0x88760869u);
 inline constexpr HRESULT D3DERR_NOTAVAILABLE = MakeD3DError(0x8876086Au);
 inline constexpr HRESULT D3DERR_INVALIDCALL = MakeD3DError(0x8876086Cu);
 inline constexpr HRESULT D3DERR_OUTOFVIDEOMEMORY = MakeD3DError(0x8876017Cu);
+inline constexpr HRESULT D3DXERR_INVALIDDATA = MakeD3DError(0x88760B59u);
 inline constexpr HRESULT E_OUTOFMEMORY = MakeD3DError(0x8007000Eu);
 inline constexpr HRESULT E_FAIL = MakeD3DError(0x80004005u);
 

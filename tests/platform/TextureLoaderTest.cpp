@@ -1,0 +1,274 @@
+// The texture-file loader and Texture, against pictures written by ImageMagick (a real outside
+// encoder) at test time. ImageMagick's own reading of each file is the expected picture.
+
+#include "platform/Texture.h"
+#include "platform/d3d8/D3D8.h"
+#include "support/FakeApplication.h"
+#include "support/RecordingDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool HaveConvert() { return std::system("convert -version >/dev/null 2>&1") == 0; }
+
+// RGBA bytes as ImageMagick reads them (alpha 255 where the file has none).
+std::vector<std::uint8_t> ReadWithImageMagick(const std::string& file) {
+    std::vector<std::uint8_t> bytes;
+    FILE* pipe = popen(("convert '" + file + "' -depth 8 rgba:- 2>/dev/null").c_str(), "r");
+    if (pipe == nullptr) {
+        return bytes;
+    }
+    std::uint8_t buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    }
+    pclose(pipe);
+    return bytes;
+}
+
+void WriteBytes(const std::string& file, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class TextureFiles : public ::testing::Test {
+protected:
+    static constexpr int kWidth = 8;
+    static constexpr int kHeight = 4;
+
+    void SetUp() override {
+        if (!HaveConvert()) {
+            GTEST_SKIP() << "ImageMagick's convert is not installed";
+        }
+        char pattern[] = "/tmp/vellomire-textures-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder_ = pattern;
+        // 32 distinct colours, and an alpha ramp for the formats that keep alpha.
+        std::vector<std::uint8_t> rgba;
+        for (int i = 0; i < kWidth * kHeight; ++i) {
+            rgba.push_back(static_cast<std::uint8_t>((i * 37) & 0xFF));
+            rgba.push_back(static_cast<std::uint8_t>(255 - i * 8));
+            rgba.push_back(static_cast<std::uint8_t>((i % 4) * 85));
+            rgba.push_back(static_cast<std::uint8_t>(i * 8));
+        }
+        WriteBytes(Path("picture.rgba"), rgba);
+    }
+
+    void TearDown() override {
+        if (!folder_.empty()) {
+            std::system(("rm -rf '" + folder_ + "'").c_str());
+        }
+    }
+
+    std::string Path(const std::string& name) const { return folder_ + "/" + name; }
+
+    // convert the base picture with options into name; options end in the output format
+    // ("BMP3:"). True on success.
+    bool Convert(const std::string& options, const std::string& name) const {
+        const std::string command = "convert -size 8x4 -depth 8 rgba:'" + Path("picture.rgba") +
+                                    "' " + options + "'" + Path(name) + "' 2>/dev/null";
+        return std::system(command.c_str()) == 0;
+    }
+
+    HRESULT Load(const std::string& name, UINT width, UINT height, IDirect3DTexture8** texture) {
+        return D3DXCreateTextureFromFileExA(&device_, Path(name).c_str(), width, height, 1, 0,
+                                            D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT,
+                                            D3DX_DEFAULT, 0, nullptr, nullptr, texture);
+    }
+
+    RecordingDevice device_;
+    std::string folder_;
+};
+
+TEST_F(TextureFiles, EveryVariantDecodesToThePixelsImageMagickWrote) {
+    const struct {
+        const char* name;
+        const char* options;
+        bool alpha;
+        int tolerance; // JPEG decoders may round differently; 5-bit channels widen two ways
+    } variants[] = {
+        {"1bit.bmp", "-alpha off -colors 2 -type Palette BMP3:", false, 0},
+        {"4bit.bmp", "-alpha off -colors 16 -type Palette BMP3:", false, 0},
+        {"8bit.bmp", "-alpha off -type Palette BMP3:", false, 0},
+        {"8bit-rle.bmp", "-alpha off -type Palette -compress RLE BMP3:", false, 0},
+        {"16bit-565.bmp", "-alpha off -define bmp:subtype=RGB565 BMP:", false, 1},
+        {"16bit-555.bmp", "-alpha off -define bmp:subtype=RGB555 BMP:", false, 1},
+        {"24bit.bmp", "-alpha off BMP3:", false, 0},
+        {"32bit.bmp", "BMP:", true, 0},
+        {"baseline.jpg", "-alpha off -quality 90 JPEG:", false, 2},
+        {"progressive.jpg", "-alpha off -quality 90 -interlace JPEG JPEG:", false, 2},
+        {"opaque.png", "-alpha off PNG24:", false, 0},
+        {"alpha.png", "PNG32:", true, 0},
+    };
+    for (const auto& v : variants) {
+        SCOPED_TRACE(v.name);
+        ASSERT_TRUE(Convert(v.options, v.name));
+        const std::vector<std::uint8_t> expected = ReadWithImageMagick(Path(v.name));
+        ASSERT_EQ(expected.size(), static_cast<std::size_t>(kWidth * kHeight * 4));
+        IDirect3DTexture8* texture = nullptr;
+        ASSERT_EQ(Load(v.name, kWidth, kHeight, &texture), D3D_OK);
+        auto* recorded = static_cast<RecordingTexture*>(texture);
+        EXPECT_EQ(recorded->format, v.alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8);
+        EXPECT_EQ(recorded->pool, D3DPOOL_MANAGED);
+        EXPECT_EQ(recorded->levels, 1u);
+        int worst = 0;
+        for (int i = 0; i < kWidth * kHeight; ++i) {
+            const std::uint32_t texel = recorded->Texel(i % kWidth, i / kWidth);
+            const int channels[4] = {static_cast<int>((texel >> 16) & 0xFF),
+                                     static_cast<int>((texel >> 8) & 0xFF),
+                                     static_cast<int>(texel & 0xFF),
+                                     static_cast<int>(texel >> 24)};
+            for (int c = 0; c < 4; ++c) {
+                worst = std::max(worst, std::abs(channels[c] - expected[i * 4 + c]));
+            }
+            if (!v.alpha) {
+                EXPECT_EQ(texel >> 24, 0xFFu) << "texel " << i;
+            }
+        }
+        EXPECT_LE(worst, v.tolerance);
+        texture->Release();
+    }
+}
+
+TEST_F(TextureFiles, TopDownBitmapDecodesUpright) {
+    ASSERT_TRUE(Convert("-alpha off BMP3:", "bottom-up.bmp"));
+    std::vector<std::uint8_t> bytes = ReadBytes(Path("bottom-up.bmp"));
+    ASSERT_GE(bytes.size(), 54u);
+    // Negative height, rows stored top first (24-bit rows are 8 x 3 = 24 bytes, no padding).
+    const std::int32_t height = -kHeight;
+    std::memcpy(&bytes[22], &height, 4);
+    std::uint32_t offset = 0;
+    std::memcpy(&offset, &bytes[10], 4);
+    const std::size_t row = kWidth * 3;
+    for (int y = 0; y < kHeight / 2; ++y) {
+        std::swap_ranges(bytes.begin() + offset + y * row, bytes.begin() + offset + (y + 1) * row,
+                         bytes.begin() + offset + (kHeight - 1 - y) * row);
+    }
+    WriteBytes(Path("top-down.bmp"), bytes);
+    IDirect3DTexture8* upright = nullptr;
+    IDirect3DTexture8* flipped = nullptr;
+    ASSERT_EQ(Load("bottom-up.bmp", kWidth, kHeight, &upright), D3D_OK);
+    ASSERT_EQ(Load("top-down.bmp", kWidth, kHeight, &flipped), D3D_OK);
+    EXPECT_EQ(static_cast<RecordingTexture*>(upright)->texels,
+              static_cast<RecordingTexture*>(flipped)->texels);
+    upright->Release();
+    flipped->Release();
+}
+
+TEST_F(TextureFiles, ResamplesByAreaToFillTheAskedSize) {
+    // A 4 x 4 checkerboard of single black and white pixels shrinks to an even grey.
+    ASSERT_EQ(std::system(("convert -size 4x4 pattern:gray50 -alpha off BMP3:'" +
+                           Path("checker.bmp") + "' 2>/dev/null")
+                              .c_str()),
+              0);
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(Load("checker.bmp", 2, 2, &texture), D3D_OK);
+    auto* recorded = static_cast<RecordingTexture*>(texture);
+    for (std::uint32_t texel : recorded->texels) {
+        EXPECT_NEAR(static_cast<int>(texel & 0xFF), 128, 1);
+    }
+    texture->Release();
+
+    // A picture with a red left column and a blue right column stretched to the full-width
+    // sizes: the texture's whole range shows the whole picture, edge to edge.
+    ASSERT_EQ(std::system(("convert -size 64x20 xc:lime -fill red -draw 'rectangle 0,0 0,19' "
+                           "-fill blue -draw 'rectangle 63,0 63,19' -alpha off BMP3:'" +
+                           Path("strip.bmp") + "' 2>/dev/null")
+                              .c_str()),
+              0);
+    for (UINT height : {200u, 300u}) {
+        ASSERT_EQ(Load("strip.bmp", 640, height, &texture), D3D_OK);
+        recorded = static_cast<RecordingTexture*>(texture);
+        EXPECT_EQ(recorded->width, 640u);
+        EXPECT_EQ(recorded->height, height);
+        EXPECT_EQ(recorded->Texel(0, 0) & 0xFFFFFF, 0xFF0000u);
+        EXPECT_EQ(recorded->Texel(639, height - 1) & 0xFFFFFF, 0x0000FFu);
+        EXPECT_EQ(recorded->Texel(320, height / 2) & 0xFFFFFF, 0x00FF00u);
+        texture->Release();
+    }
+}
+
+TEST_F(TextureFiles, BadFilesFailWithoutATexture) {
+    ASSERT_TRUE(Convert("-alpha off -quality 90 JPEG:", "whole.jpg"));
+    ASSERT_TRUE(Convert("PNG32:", "whole.png"));
+    ASSERT_TRUE(Convert("-alpha off BMP3:", "whole.bmp"));
+    for (const char* name : {"whole.jpg", "whole.png", "whole.bmp"}) {
+        std::vector<std::uint8_t> bytes = ReadBytes(Path(name));
+        bytes.resize(bytes.size() / 2);
+        WriteBytes(Path(std::string("cut-") + name), bytes);
+    }
+    WriteBytes(Path("empty.bmp"), {});
+    std::vector<std::uint8_t> garbage(1000);
+    for (std::size_t i = 0; i < garbage.size(); ++i) {
+        garbage[i] = static_cast<std::uint8_t>(i * 7919 >> 3);
+    }
+    WriteBytes(Path("garbage.jpg"), garbage);
+    for (const char* name : {"missing.bmp", "cut-whole.jpg", "cut-whole.png", "cut-whole.bmp",
+                             "empty.bmp", "garbage.jpg"}) {
+        IDirect3DTexture8* texture = reinterpret_cast<IDirect3DTexture8*>(&device_);
+        EXPECT_TRUE(FAILED(Load(name, 8, 4, &texture))) << name;
+        EXPECT_EQ(texture, nullptr) << name;
+    }
+    EXPECT_EQ(device_.CountOf("CreateTexture"), 0) << "nothing made for a file that fails";
+}
+
+TEST(TextureLoad, NotUsableDeviceGivesMinus28WithoutTouchingTheFile) {
+    FakeApplication fake;
+    ASSERT_EQ(fake.Create(), 0);
+    fake.Device().cooperativeLevel = D3DERR_DEVICELOST;
+    fake.application.Update();
+    ASSERT_FALSE(fake.application.IsDeviceUsable());
+    Texture texture(fake.application);
+    EXPECT_EQ(texture.Load("Data\\Missing.bmp", 64, 64), -28);
+    EXPECT_EQ(texture.deviceTexture, nullptr);
+    EXPECT_EQ(fake.Device().CountOf("CreateTexture"), 0);
+}
+
+TEST(TextureLoad, LoaderFailureGivesMinus29AndLeavesTheTextureEmpty) {
+    FakeApplication fake;
+    ASSERT_EQ(fake.Create(), 0);
+    Texture texture(fake.application);
+    EXPECT_EQ(texture.Load("Data\\Missing.bmp", 64, 64), -29);
+    EXPECT_EQ(texture.deviceTexture, nullptr);
+    texture.Release();
+    texture.Release();
+}
+
+TEST_F(TextureFiles, TextureLoadsThroughTheApplicationsDevice) {
+    ASSERT_TRUE(Convert("-alpha off BMP3:", "picture.bmp"));
+    FakeApplication fake;
+    ASSERT_EQ(fake.Create(), 0);
+    Texture texture(fake.application);
+    ASSERT_EQ(texture.Load(Path("picture.bmp").c_str(), 64, 32), 0);
+    ASSERT_NE(texture.deviceTexture, nullptr);
+    auto* recorded = static_cast<RecordingTexture*>(texture.deviceTexture);
+    EXPECT_EQ(recorded->width, 64u);
+    EXPECT_EQ(recorded->height, 32u);
+    EXPECT_EQ(recorded->pool, D3DPOOL_MANAGED);
+    // Device creation failing inside the loader is a loader failure too.
+    fake.Device().createTextureResult = D3DERR_OUTOFVIDEOMEMORY;
+    Texture second(fake.application);
+    EXPECT_EQ(second.Load(Path("picture.bmp").c_str(), 64, 32), -29);
+    EXPECT_EQ(second.deviceTexture, nullptr);
+    texture.Release();
+    EXPECT_EQ(texture.deviceTexture, nullptr);
+    EXPECT_TRUE(recorded->released);
+}
+
+} // namespace
