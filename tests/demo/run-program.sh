@@ -2,6 +2,8 @@
 # Runs the vellomire program as a new user would and checks what it reports.
 #   run-program.sh PROGRAM no-data      an empty folder and no Data anywhere near the program
 #   run-program.sh PROGRAM no-display   no display to open a window on
+#   run-program.sh PROGRAM data-beside  a Data folder beside the program's folder, run from
+#                                       elsewhere: the music is found
 set -uo pipefail
 program=$1
 case_name=$2
@@ -22,6 +24,24 @@ no-display)
   expected='Tried to create a rendering device.: Errors currently undocumented, sorry ;)'
   env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy \
     "$work/user/bin/vellomire" 2>"$work/stderr"
+  ;;
+data-beside)
+  # One second of silent MP3 frames (MPEG-1 layer III, 44100 Hz, 128 kbit/s, no samples).
+  mkdir -p "$work/user/Data"
+  for ((i = 0; i < 39; i++)); do
+    printf '\xFF\xFB\x90\x00'
+    head -c 413 /dev/zero
+  done >"$work/user/Data/Demo.mp3"
+  SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$work/user/bin/vellomire" 2>"$work/stderr"
+  status=$?
+  cat "$work/stderr" >&2
+  # Only the show's own scenes can fail now (their content is not there); the music must not.
+  if grep -qF 'Tried to create a stream' "$work/stderr"; then
+    echo "FAIL: the Data folder beside the program was not used" >&2
+    exit 1
+  fi
+  echo "exit status $status, the music was found"
+  exit 0
   ;;
 *)
   echo "unknown case $case_name" >&2
