@@ -19,6 +19,12 @@
 
 // #include "demo/Marble.h"
 
+const char* SceneName(SceneId id) {
+    static constexpr const char* names[sceneIdCount] = {"Test",       "Polez", "Schtar", "Stekelz",
+                                                        "ZwartEnWit", "Wendo", "Marble"};
+    return names[static_cast<int>(id)];
+}
+
 std::span<const SceneEntry> ShowScenes() {
     static const std::vector<SceneEntry> scenes{
         // {SceneId::test, CreateScene<Test>},

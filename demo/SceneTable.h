@@ -10,6 +10,9 @@ enum class SceneId { test, polez, schtar, stekelz, zwartEnWit, wendo, marble };
 
 inline constexpr int sceneIdCount = 7;
 
+// The scene's class name ("ZwartEnWit").
+const char* SceneName(SceneId id);
+
 struct SceneEntry {
     SceneId id;
     Scene* (*create)(); // a new scene, constructed but not initialised

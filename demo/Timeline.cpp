@@ -1,12 +1,8 @@
 #include "demo/Timeline.h"
 
-namespace {
+#include <iterator>
 
-struct TimelineWindow {
-    float start; // seconds of music, inclusive
-    float end;   // inclusive
-    SceneId scene;
-};
+namespace {
 
 // Every bound is exact in single precision.
 constexpr TimelineWindow timeline[] = {
@@ -18,12 +14,22 @@ constexpr TimelineWindow timeline[] = {
 
 } // namespace
 
-std::optional<SceneId> TimelineScene(float seconds) {
-    std::optional<SceneId> scene;
-    for (const TimelineWindow& window : timeline) {
-        if (window.start <= seconds && seconds <= window.end) {
-            scene = window.scene;
+std::span<const TimelineWindow> TimelineWindows() { return timeline; }
+
+int TimelineWindowAt(float seconds) {
+    int found = -1;
+    for (int i = 0; i < static_cast<int>(std::size(timeline)); ++i) {
+        if (timeline[i].start <= seconds && seconds <= timeline[i].end) {
+            found = i;
         }
     }
-    return scene;
+    return found;
+}
+
+std::optional<SceneId> TimelineScene(float seconds) {
+    const int window = TimelineWindowAt(seconds);
+    if (window < 0) {
+        return std::nullopt;
+    }
+    return timeline[window].scene;
 }

@@ -28,9 +28,19 @@ HRESULT GLDevice::Create(SDL_Window* window, const D3DPRESENT_PARAMETERS& parame
     return D3D_OK;
 }
 
-GLDevice::GLDevice(SDL_Window* window) : window_(window) {}
+namespace {
+GLDevice* liveDevice = nullptr; // there is at most one device at a time
+}
 
-GLDevice::~GLDevice() = default;
+IDirect3DDevice8* LiveGLDevice() { return liveDevice; }
+
+GLDevice::GLDevice(SDL_Window* window) : window_(window) { liveDevice = this; }
+
+GLDevice::~GLDevice() {
+    if (liveDevice == this) {
+        liveDevice = nullptr;
+    }
+}
 
 HRESULT GLDevice::Init(const D3DPRESENT_PARAMETERS& parameters) {
     parameters_ = parameters;

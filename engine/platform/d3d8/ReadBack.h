@@ -22,3 +22,7 @@ enum class ReadBackSource {
 // reused, so reading every frame into the same image allocates nothing after the first.
 // False (image untouched) when the device is not the OpenGL device.
 bool ReadBack(IDirect3DDevice8* device, ReadBackSource source, ReadBackImage& image);
+
+// The OpenGL device that exists now, or null: the capture tool reads the show's frames back
+// through it without owning the application.
+IDirect3DDevice8* LiveGLDevice();
