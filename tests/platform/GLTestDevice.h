@@ -26,11 +26,17 @@ struct Rgb {
     int r, g, b;
 };
 
+// Mesa's EGL and software drivers are unloaded with the last GL window, before the leak check
+// runs, which then cannot attribute their known leaks to them (tests/lsan.supp). Keeps them
+// mapped for the rest of the process; tests that open GL windows call it first.
+void KeepGLDriverLoaded();
+
 class GLDeviceTest : public ::testing::Test {
 protected:
     static constexpr int kWidth = 640;
     static constexpr int kHeight = 480;
 
+    static void SetUpTestSuite() { KeepGLDriverLoaded(); }
     void SetUp() override;
     void TearDown() override;
 

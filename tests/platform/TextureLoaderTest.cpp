@@ -1,6 +1,7 @@
 // The texture-file loader and Texture, against pictures written by ImageMagick (a real outside
 // encoder) at test time. ImageMagick's own reading of each file is the expected picture.
 
+#include "GLTestDevice.h"
 #include "platform/Texture.h"
 #include "platform/d3d8/D3D8.h"
 #include "support/FakeApplication.h"
@@ -49,6 +50,7 @@ std::vector<std::uint8_t> ReadBytes(const std::string& file) {
 
 class TextureFiles : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() { KeepGLDriverLoaded(); }
     static constexpr int kWidth = 8;
     static constexpr int kHeight = 4;
 
@@ -229,6 +231,7 @@ TEST_F(TextureFiles, BadFilesFailWithoutATexture) {
 }
 
 TEST(TextureLoad, NotUsableDeviceGivesMinus28WithoutTouchingTheFile) {
+    KeepGLDriverLoaded();
     FakeApplication fake;
     ASSERT_EQ(fake.Create(), 0);
     fake.Device().cooperativeLevel = D3DERR_DEVICELOST;
@@ -241,6 +244,7 @@ TEST(TextureLoad, NotUsableDeviceGivesMinus28WithoutTouchingTheFile) {
 }
 
 TEST(TextureLoad, LoaderFailureGivesMinus29AndLeavesTheTextureEmpty) {
+    KeepGLDriverLoaded();
     FakeApplication fake;
     ASSERT_EQ(fake.Create(), 0);
     Texture texture(fake.application);
