@@ -343,9 +343,6 @@ HRESULT GLDevice::EndScene() {
         return D3DERR_INVALIDCALL;
     }
     inScene_ = false;
-    if (PixelWork()) {
-        glFlush();
-    }
     return D3D_OK;
 }
 
