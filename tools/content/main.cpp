@@ -1,0 +1,46 @@
+// vellomire-content --out DIR [NAME ...]: writes the show's Data folder (or only the named
+// files) into DIR, creating it. The output depends on nothing but this program.
+#include "tools/content/ContentSet.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+static int Usage() {
+    std::fprintf(stderr, "usage: vellomire-content --out DIR [FILE ...]\n");
+    return 2;
+}
+
+int main(int argc, char** argv) {
+    std::string out;
+    std::vector<std::string> only;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
+            out = argv[++i];
+        } else if (argv[i][0] == '-') {
+            return Usage();
+        } else {
+            only.emplace_back(argv[i]);
+        }
+    }
+    if (out.empty()) {
+        return Usage();
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(out, ec);
+    if (ec) {
+        std::fprintf(stderr, "vellomire-content: cannot create %s: %s\n", out.c_str(),
+                     ec.message().c_str());
+        return 1;
+    }
+    std::vector<content::ContentFile> files;
+    std::string error;
+    if (!content::ListContentFiles(files, error) ||
+        !content::WriteContentFiles(files, out, only, error)) {
+        std::fprintf(stderr, "vellomire-content: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
