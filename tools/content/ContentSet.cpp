@@ -1,12 +1,18 @@
 #include "tools/content/ContentSet.h"
 
+#include "tools/content/Heightmap.h"
 #include "tools/content/ImageFiles.h"
+#include "tools/content/MeshData.h"
+#include "tools/content/Mp3Encoder.h"
+#include "tools/content/Soundtrack.h"
 #include "tools/content/Textures.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
+
+#include "geometry/MeshFile.h"
 
 namespace content {
 
@@ -20,6 +26,23 @@ std::function<std::vector<std::uint8_t>()> Jpeg(std::function<Image()> make) {
 
 std::function<std::vector<std::uint8_t>()> Bmp(std::function<Image()> make) {
     return [make] { return EncodeBmp(make()); };
+}
+
+std::function<std::vector<std::uint8_t>()> Msh(std::function<MeshData()> make) {
+    return [make] {
+        const MeshData mesh = make();
+        std::vector<D3DVECTOR> positions;
+        positions.reserve(mesh.positions.size());
+        for (const Vec3& p : mesh.positions) {
+            positions.push_back({p.x, p.y, p.z});
+        }
+        std::vector<MeshFace> faces;
+        faces.reserve(mesh.TriangleCount());
+        for (std::size_t i = 0; i + 2 < mesh.indices.size(); i += 3) {
+            faces.push_back({mesh.indices[i], mesh.indices[i + 1], mesh.indices[i + 2]});
+        }
+        return EncodeMeshFile(positions, faces);
+    };
 }
 
 } // namespace
@@ -56,6 +79,16 @@ bool ListContentFiles(std::vector<ContentFile>& files, std::string& error) {
         {"BlackParticle.bmp", Bmp(MakeBlackDot)},
         {"Checker.jpg", Jpeg(MakeLandTiles)},
         {"LafBlauwtje.jpg", Jpeg(MakeWater)},
+        // Sizes in file units; the scenes load them at scales 0.0055 / 0.008, 0.004 and 0.01.
+        {"Bol.msh", Msh([] { return MakeIcosphere(180.0f, 4); })},
+        {"Hedra.msh", Msh([] { return MakeGem(55.0f); })},
+        {"Palen.msh", Msh([] { return MakePoleCluster(85.0f); })},
+        {"Demo.mp3", [] { return EncodeMp3(MakeSoundtrack(44100), 192); }},
+        {"Scape1.raw",
+         [] {
+             std::vector<std::int8_t> samples = MakeScape();
+             return std::vector<std::uint8_t>(samples.begin(), samples.end());
+         }},
     };
     return true;
 }

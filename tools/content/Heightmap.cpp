@@ -23,11 +23,14 @@ std::vector<std::int8_t> MakeScape() {
             float z = static_cast<float>(row - kScapeSize / 2);
             float r = std::hypot(x, z);
             float rolling = Fbm(x / 18.0f, z / 18.0f, 1 << 10, 5, 0.5f, 9001);
-            float basins = Smoothstep(0.1f, 0.45f, Fbm(x / 11.0f + 3.0f, z / 11.0f, 1 << 10, 3, 0.5f, 9007));
+            float basins = Smoothstep(0.0f, 0.35f, Fbm(x / 11.0f + 3.0f, z / 11.0f, 1 << 10, 3, 0.5f, 9007));
             float crests = Ridged(x / 14.0f, z / 14.0f, 1 << 10, 4, 0.5f, 9011);
             float rim = Smoothstep(11.0f, 30.0f, r);
-            float y = -6.0f + 3.0f * rolling - 8.5f * basins * (1.0f - rim);
-            y += rim * (8.0f + 6.0f * crests);
+            float y = -6.0f + 3.0f * rolling - 9.5f * basins * (1.0f - rim);
+            y += rim * (7.0f + 4.0f * crests);
+            if (y > 4.0f) {
+                y = 4.0f + (y - 4.0f) * 0.4f; // rounded summits
+            }
             if (r < 13.0f) {
                 y = std::min(y, -2.5f); // always well below the flying camera
             }

@@ -1,0 +1,523 @@
+#include "tools/content/Soundtrack.h"
+
+#include "tools/content/Synth.h"
+
+#include <cmath>
+#include <string>
+
+namespace content {
+
+namespace {
+
+constexpr double kBeat = 0.5;         // 120 BPM
+constexpr double kStep = kBeat / 4.0; // a sixteenth note
+constexpr double kBar = 4 * kBeat;
+
+struct Chord {
+    float root;                // bass note (MIDI)
+    std::vector<float> tones; // voicing for pads and stabs
+};
+
+const Chord kAm{45, {57, 60, 64, 67}};
+const Chord kF{41, {53, 57, 60, 64}};
+const Chord kC{48, {55, 60, 64, 67}};
+const Chord kG{43, {55, 59, 62, 67}};
+const Chord kEm{40, {55, 59, 64, 67}};
+const Chord kDm{38, {57, 62, 65, 69}};
+
+// A melody note: start in beats from the phrase start, length in beats, MIDI note.
+struct MelodyNote {
+    double beat, beats;
+    float note;
+};
+
+// Four bars over Am F C G.
+const std::vector<MelodyNote> kThemeA = {
+    {0, 0.75, 76}, {0.75, 0.75, 72}, {1.5, 0.5, 74}, {2, 1, 76},   {3, 1, 79},
+    {4, 1.5, 77},  {5.5, 0.5, 76},   {6, 1, 72},     {7, 1, 69},   {8, 0.75, 72},
+    {8.75, 0.75, 76}, {9.5, 0.5, 79}, {10, 1.5, 84}, {11.5, 0.5, 83}, {12, 1, 79},
+    {13, 1, 74},   {14, 2, 71},
+};
+// The answer, an octave-high variation over the same chords.
+const std::vector<MelodyNote> kThemeB = {
+    {0, 0.5, 81},  {0.5, 0.5, 79}, {1, 0.5, 76},  {1.5, 0.5, 79}, {2, 1.5, 81}, {3.5, 0.5, 84},
+    {4, 1, 84},    {5, 0.5, 81},   {5.5, 0.5, 79}, {6, 2, 77},     {8, 0.5, 76}, {8.5, 0.5, 79},
+    {9, 1, 84},    {10, 1, 83},    {11, 1, 79},   {12, 1.5, 79},  {13.5, 0.5, 81}, {14, 2, 74},
+};
+// Four bars over F G Em Am.
+const std::vector<MelodyNote> kThemeC = {
+    {0, 1.5, 72}, {1.5, 0.5, 74}, {2, 1, 76},    {3, 1, 77},  {4, 1.5, 79}, {5.5, 0.5, 77},
+    {6, 1, 76},   {7, 1, 74},     {8, 1, 76},    {9, 0.5, 79}, {9.5, 0.5, 76}, {10, 1, 71},
+    {11, 1, 74},  {12, 3, 76},    {15, 1, 72},
+};
+
+class Arranger {
+public:
+    explicit Arranger(int rate)
+        : drums(rate, kSoundtrackSeconds), bass(rate, kSoundtrackSeconds),
+          pads(rate, kSoundtrackSeconds), stabs(rate, kSoundtrackSeconds),
+          plucks(rate, kSoundtrackSeconds), lead(rate, kSoundtrackSeconds),
+          bells(rate, kSoundtrackSeconds), fx(rate, kSoundtrackSeconds) {}
+
+    Waveform drums, bass, pads, stabs, plucks, lead, bells, fx;
+    std::vector<double> kicks; // for the pumping of pads and bass
+
+    void Kick(double t, float gain) {
+        Instruments::Kick(drums, t, gain);
+        kicks.push_back(t);
+    }
+
+    // A section opening: cymbal, sub boom and a kick on the first beat.
+    void Accent(double t, float gain) {
+        Instruments::Crash(fx, t, 0.55f * gain);
+        Instruments::Impact(fx, t, 0.75f * gain);
+        Kick(t, 0.95f * gain);
+    }
+
+    // The lead-in to an accent: rising noise and a reversed cymbal.
+    void LeadIn(double accent, double length, float gain) {
+        Instruments::Riser(fx, accent - length, accent, 0.22f * gain);
+        Instruments::ReverseCrash(fx, accent, std::min(length, 1.5), 0.35f * gain);
+    }
+
+    // Snare roll over [from, to): sixteenths, then thirty-seconds in the last beat, rising.
+    void SnareRoll(double from, double to, float gain) {
+        for (double t = from; t < to - 1e-9;) {
+            const double u = (t - from) / (to - from);
+            Instruments::Snare(drums, t, gain * static_cast<float>(0.25 + 0.75 * u));
+            t += (to - t) <= kBeat + 1e-9 ? kStep / 2 : kStep;
+        }
+    }
+
+    // One bar of drums from 16-step patterns ('x' full, 'o' soft, '.' rest), cut at `end`.
+    void DrumBar(double bar, double end, const std::string& kick, const std::string& snare,
+                 const std::string& clap, const std::string& hat, const std::string& open,
+                 float gain) {
+        for (int i = 0; i < 16; ++i) {
+            const double t = bar + i * kStep;
+            if (t >= end - 1e-9) {
+                return;
+            }
+            auto level = [&](const std::string& p) {
+                const char c = p.empty() ? '.' : p[static_cast<std::size_t>(i) % p.size()];
+                return c == 'x' ? 1.0f : c == 'o' ? 0.55f : 0.0f;
+            };
+            if (float g = level(kick)) {
+                Kick(t, 0.9f * g * gain);
+            }
+            if (float g = level(snare)) {
+                Instruments::Snare(drums, t, 0.45f * g * gain);
+            }
+            if (float g = level(clap)) {
+                Instruments::Clap(drums, t, 0.7f * g * gain);
+            }
+            if (float g = level(hat)) {
+                Instruments::HiHat(drums, t, 0.26f * g * gain, false, (i % 2) ? 0.3f : -0.2f);
+            }
+            if (float g = level(open)) {
+                Instruments::HiHat(drums, t, 0.2f * g * gain, true, 0.15f);
+            }
+        }
+    }
+
+    // Bass from a 16-step pattern: digits are semitones above the chord root ('0', '7' fifth,
+    // 'c' octave), '.' rest; each note lasts `steps` sixteenths.
+    void BassBar(double bar, double end, const Chord& chord, const std::string& pattern,
+                 float gain, float brightness, int steps = 1) {
+        for (int i = 0; i < 16; ++i) {
+            const double t = bar + i * kStep;
+            const char c = pattern[static_cast<std::size_t>(i) % pattern.size()];
+            if (t >= end - 1e-9 || c == '.') {
+                continue;
+            }
+            const float offset = c == 'c' ? 12.0f : c == '7' ? 7.0f : c == '3' ? 3.0f : c == '5' ? 5.0f : 0.0f;
+            const double length = std::min(steps * kStep * 0.85, end - t);
+            Instruments::Bass(bass, t, length, chord.root + offset, gain, brightness);
+        }
+    }
+
+    // Arpeggio in sixteenths over the chord's tones, climbing two octaves.
+    void Arpeggio(double from, double to, const Chord& chord, float gain, float brightness, int octaveUp = 12) {
+        int i = 0;
+        for (double t = from; t < to - 1e-9; t += kStep, ++i) {
+            const std::size_t n = chord.tones.size();
+            const int k = i % static_cast<int>(2 * n);
+            const float note = chord.tones[static_cast<std::size_t>(k) % n] + (k >= static_cast<int>(n) ? static_cast<float>(octaveUp) : 0.0f);
+            Instruments::Pluck(plucks, t, note + 12, gain, (i % 2) ? 0.45f : -0.45f, brightness);
+        }
+    }
+
+    void Melody(double start, double end, const std::vector<MelodyNote>& notes, float gain,
+                float transpose = 0, double stretch = 1.0) {
+        float previous = -1;
+        for (const MelodyNote& n : notes) {
+            const double t = start + n.beat * kBeat * stretch;
+            if (t >= end - 1e-9) {
+                break;
+            }
+            const double length = std::min(n.beats * kBeat * stretch * 0.92, end - t);
+            const float note = n.note + transpose;
+            Instruments::Lead(lead, t, length, note, gain, previous > 0 && std::fabs(previous - note) <= 5 ? previous : -1.0f);
+            previous = note;
+        }
+    }
+
+    void Pad(double from, double to, const Chord& chord, float gain, float brightness) {
+        Instruments::Pad(pads, from, to - from, chord.tones, gain, brightness);
+    }
+};
+
+// Chord of a bar in a repeating progression.
+const Chord& ChordAt(const std::vector<const Chord*>& progression, int bar) {
+    return *progression[static_cast<std::size_t>(bar) % progression.size()];
+}
+
+void Intro(Arranger& a) { // 0 - 13: the blob in the fog
+    const std::vector<const Chord*> slow = {&kAm, &kF, &kC, &kG};
+    const double changes[] = {0, 4, 8, 11, 13};
+    for (int i = 0; i < 4; ++i) {
+        const float bright = 0.05f + 0.1f * static_cast<float>(i);
+        a.Pad(changes[i], changes[i + 1], *slow[static_cast<std::size_t>(i)], 0.22f, bright);
+        Instruments::Bass(a.bass, changes[i], changes[i + 1] - changes[i] - 0.05, slow[static_cast<std::size_t>(i)]->root - 12, 0.18f, 0.05f);
+    }
+    for (int i = 0; i < 4; ++i) {
+        a.Arpeggio(changes[i] < 4 ? 4 : changes[i], changes[i + 1], *slow[static_cast<std::size_t>(i)],
+                   0.05f + 0.02f * static_cast<float>(i), 0.2f + 0.15f * static_cast<float>(i));
+    }
+    const float bellNotes[] = {76, 81, 79, 84, 83, 79};
+    for (int i = 0; i < 6; ++i) {
+        Instruments::Bell(a.bells, 0.5 + 2.0 * i, bellNotes[i], 0.12f, i % 2 ? 0.5f : -0.5f);
+    }
+    a.LeadIn(13, 4, 1.0f);
+}
+
+void Emerge(Arranger& a) { // 13 - 26: the spiked ball comes out of the fog
+    const std::vector<const Chord*> prog = {&kAm, &kF, &kC, &kG};
+    const double start = 13, end = 26;
+    a.Accent(start, 0.9f);
+    for (int bar = 0; start + bar * kBar < end; ++bar) {
+        const double t = start + bar * kBar;
+        const Chord& chord = ChordAt(prog, bar);
+        const bool last = t + kBar >= end - 1e-9;
+        const double grooveEnd = last ? end - kBeat : end;
+        a.DrumBar(t, grooveEnd, "x...x...x...x...", "", "", bar < 2 ? "..x...x...x...x." : "o.x.o.x.o.x.o.xo", "", 1.0f);
+        const float bright = 0.3f + 0.08f * static_cast<float>(bar);
+        a.BassBar(t, grooveEnd, chord, "..0...0...0...0.", 0.42f, bright);
+        a.Pad(t, std::min(end, t + kBar), chord, 0.16f, 0.2f + 0.05f * static_cast<float>(bar));
+        a.Arpeggio(t, std::min(end, t + kBar), chord, 0.07f, 0.4f + 0.06f * static_cast<float>(bar));
+    }
+    a.SnareRoll(24, 26, 0.5f);
+    a.LeadIn(26, 4, 1.0f);
+}
+
+void Drop(Arranger& a, double start, double end, const std::vector<MelodyNote>& theme, bool second) {
+    const std::vector<const Chord*> prog = {&kAm, &kF, &kC, &kG};
+    a.Accent(start, 1.0f);
+    for (int bar = 0; start + bar * kBar < end - 1e-9; ++bar) {
+        const double t = start + bar * kBar;
+        const Chord& chord = ChordAt(prog, bar);
+        const bool last = t + kBar >= end - 1e-9;
+        const double grooveEnd = last ? end - kBeat : end;
+        a.DrumBar(t, grooveEnd, "x...x...x...x...", "", "....x.......x...", "xoxoxoxoxoxoxoxo", "..x...x...x...x.", 1.0f);
+        if (second) {
+            for (int i = 0; i < 4; ++i) {
+                Instruments::HiHat(a.drums, t + i * kBeat + 3 * kStep, 0.08f, false, 0.6f);
+            }
+        }
+        a.BassBar(t, grooveEnd, chord, second ? "0.c0.0c.0.c0.0c." : "..0c..0c..0c..0c", 0.45f, 0.85f);
+        a.Pad(t, std::min(end, t + kBar), chord, 0.15f, 0.45f);
+        if (second) {
+            a.Arpeggio(t, std::min(end, t + kBar), chord, 0.06f, 0.8f, 12);
+            for (double s : {0.75, 2.75}) {
+                Instruments::Stab(a.stabs, t + s * kBeat * 2, chord.tones, 0.16f, 0.7f);
+            }
+        } else {
+            for (double s : {1.5, 3.5}) {
+                Instruments::Stab(a.stabs, t + s * kBeat, chord.tones, 0.13f, 0.5f);
+            }
+        }
+    }
+    a.Melody(start, end - kBeat, theme, second ? 0.26f : 0.24f);
+    a.Melody(start + 4 * kBar, end - kBeat, theme, second ? 0.26f : 0.24f);
+}
+
+void Swells(Arranger& a) { // 52 - 66.5: the logo swells five times
+    const double start = 52, end = 66.5;
+    const double swells[] = {52, 53.5, 56.75, 60, 63.25};
+    const Chord* chords[] = {&kAm, &kAm, &kF, &kC, &kG};
+    const float leadNotes[] = {76, 79, 77, 84, 83};
+    for (int i = 0; i < 5; ++i) {
+        const double t = swells[i];
+        const double next = i + 1 < 5 ? swells[i + 1] : end;
+        a.Accent(t, i == 0 ? 1.0f : 0.85f);
+        Instruments::Stab(a.stabs, t, chords[i]->tones, 0.32f, 1.0f);
+        Instruments::Stab(a.stabs, t, {chords[i]->tones[0] + 12, chords[i]->tones[2] + 12}, 0.14f, 1.0f);
+        Instruments::Bass(a.bass, t, next - t - 0.3, chords[i]->root, 0.5f, 0.7f);
+        a.Pad(t, next, *chords[i], 0.14f, 0.35f);
+        Instruments::Lead(a.lead, t, std::min(1.2, next - t - 0.3), leadNotes[i], 0.22f, -1);
+        if (i > 0) {
+            Instruments::ReverseCrash(a.fx, t, 0.75, 0.3f);
+        }
+        // Half-time groove between the swells, quiet in the quarter second before the next.
+        for (double g = t + kBeat; g < next - 0.25 - 1e-9; g += kStep) {
+            const int step = static_cast<int>(std::lround((g - start) / kStep));
+            if (step % 16 == 0 || step % 16 == 10) {
+                a.Kick(g, 0.75f);
+            }
+            if (step % 16 == 8) {
+                Instruments::Snare(a.drums, g, 0.45f);
+            }
+            if (step % 2 == 0) {
+                Instruments::HiHat(a.drums, g, step % 4 == 2 ? 0.14f : 0.07f, false, 0.2f);
+            }
+        }
+    }
+    for (int i = 0; i < 4; ++i) {
+        Instruments::Tom(a.drums, 65.5 + i * kStep * 1.5, 52.0f - 3.0f * static_cast<float>(i), 0.4f, 0.4f - 0.25f * static_cast<float>(i));
+    }
+    a.LeadIn(end, 1.5, 0.9f);
+}
+
+void Acid(Arranger& a) { // 66.5 - 79.5: the chess poles
+    const double start = 66.5, end = 79.5;
+    a.Accent(start, 0.95f);
+    const char* notes = "0c0370c0a0c75c30"; // per sixteenth: semitones (a = 10), over root A1
+    const char* accents = "x..x..x...x..x.x";
+    const char* slides = "....s.....s...s.";
+    std::vector<AcidStep> steps;
+    int bar = 0;
+    for (double t = start; t < end - kBeat - 1e-9; t += kBar, ++bar) {
+        const bool last = t + kBar >= end - 1e-9;
+        const double grooveEnd = last ? end - 0.25 : end;
+        a.DrumBar(t, grooveEnd, "x.....x...x.....", "....x.......x..o", "", "xxoxxxoxxxoxxxox", "", 1.0f);
+        const float root = bar % 4 == 3 ? 41.0f : bar % 4 == 2 ? 43.0f : 33.0f + 12.0f;
+        for (int i = 0; i < 16; ++i) {
+            const double s = t + i * kStep;
+            if (s >= grooveEnd - 1e-9) {
+                break;
+            }
+            const char c = notes[i];
+            const float offset = c == 'c' ? 12.0f : c == 'a' ? 10.0f : static_cast<float>(c - '0');
+            steps.push_back({s, kStep * (slides[(i + 1) % 16] == 's' ? 1.05 : 0.55), root - 12 + offset,
+                             accents[i] == 'x', slides[i] == 's'});
+        }
+        a.Pad(t, std::min(end, t + kBar), bar % 4 == 3 ? kF : bar % 4 == 2 ? kG : kAm, 0.1f, 0.25f);
+        Instruments::Stab(a.stabs, t + 6 * kStep, (bar % 4 == 3 ? kF : bar % 4 == 2 ? kG : kAm).tones, 0.1f, 0.6f);
+    }
+    AcidLine(a.bass, steps, 0.32f, 260.0f, 5.5f);
+    a.LeadIn(end, 2.0, 0.9f);
+}
+
+void Float(Arranger& a) { // 79.5 - 105.5: black and white, the landscape flight
+    const double start = 79.5, end = 105.5;
+    a.Accent(start, 0.75f);
+    const std::vector<const Chord*> prog = {&kAm, &kEm, &kF, &kG};
+    for (int bar = 0; start + bar * kBar < end - 1e-9; ++bar) {
+        const double t = start + bar * kBar;
+        const Chord& chord = ChordAt(prog, bar / 2);
+        const bool building = t >= 101.5 - 1e-9;
+        const double grooveEnd = t + kBar >= end - 1e-9 ? end - kBeat : end;
+        a.DrumBar(t, grooveEnd, building ? "x...x...x...x..." : "x.........x.....", "", "........x.......",
+                  "o.o.o.o.o.o.o.o.", "", 0.8f);
+        a.BassBar(t, grooveEnd, chord, "0.......0...0...", 0.38f, 0.25f, 4);
+        if (bar % 2 == 0) {
+            a.Pad(t, std::min(end, t + 2 * kBar), chord, 0.2f, 0.3f);
+        }
+        for (int i = 0; i < 8; ++i) {
+            const double s = t + i * 2 * kStep;
+            if (s >= end - 1e-9) {
+                break;
+            }
+            const std::size_t n = chord.tones.size();
+            Instruments::Pluck(a.plucks, s, chord.tones[(static_cast<std::size_t>(i) * 3) % n] + 12, 0.08f,
+                               i % 2 ? 0.6f : -0.6f, 0.45f);
+        }
+    }
+    const float bellLine[] = {76, 79, 81, 76, 74, 72, 71, 76, 79, 84, 83, 79};
+    for (int i = 0; i < 12; ++i) {
+        Instruments::Bell(a.bells, start + 1.0 + 1.75 * i, bellLine[i], 0.1f, i % 2 ? 0.4f : -0.4f);
+    }
+    a.SnareRoll(103.5, 105.5, 0.45f);
+    a.LeadIn(end, 4, 1.0f);
+}
+
+void Anthem(Arranger& a) { // 105.5 - 131.5: the greetings
+    const double start = 105.5, end = 131.5;
+    a.Accent(start, 1.0f);
+    const std::vector<const Chord*> prog = {&kF, &kG, &kEm, &kAm};
+    for (int bar = 0; start + bar * kBar < end - 1e-9; ++bar) {
+        const double t = start + bar * kBar;
+        const Chord& chord = ChordAt(prog, bar);
+        const double grooveEnd = t + kBar >= end - 1e-9 ? end - 0.25 : end;
+        a.DrumBar(t, grooveEnd, "x...x...x...x...", "", "....x.......x...", "xoxoxoxoxoxoxoxo", "..x...x...x...x.", 1.0f);
+        a.BassBar(t, grooveEnd, chord, "..0c..0c..0c..07", 0.45f, 0.8f);
+        a.Pad(t, std::min(end, t + kBar), chord, 0.15f, 0.5f);
+        for (int i : {0, 3, 6, 10, 13}) {
+            if (t + i * kStep < grooveEnd) {
+                Instruments::Stab(a.stabs, t + i * kStep, chord.tones, 0.1f, 0.55f);
+            }
+        }
+    }
+    a.Melody(start, end, kThemeC, 0.25f);
+    a.Melody(start + 4 * kBar, end, kThemeC, 0.25f, 12);
+    a.Melody(start + 8 * kBar, end - 0.25, kThemeC, 0.25f);
+    a.LeadIn(end, 2, 1.0f);
+}
+
+void Tunnel(Arranger& a, double start, double end, bool second) { // 131.5 - 157.25
+    a.Accent(start, 1.0f);
+    if (second) {
+        Instruments::Stab(a.stabs, start, kAm.tones, 0.28f, 1.0f);
+    }
+    const std::vector<const Chord*> prog = second ? std::vector<const Chord*>{&kAm, &kF, &kC, &kG}
+                                                  : std::vector<const Chord*>{&kAm, &kAm, &kF, &kG};
+    int bar = 0;
+    for (double t = start; t < end - 1e-9; t += kBar, ++bar) {
+        const Chord& chord = ChordAt(prog, bar);
+        const double grooveEnd = t + kBar >= end - 1e-9 ? end - kBeat : end;
+        a.DrumBar(t, grooveEnd, "x...x...x...x...", "", second ? "....x.......x..." : "",
+                  "xxoxxxoxxxoxxxox", second ? "..x...x...x...x." : "", 1.0f);
+        a.BassBar(t, grooveEnd, chord, ".000.000.00c.000", 0.38f, second ? 0.8f : 0.45f + 0.07f * static_cast<float>(bar));
+        a.Pad(t, std::min(end, t + kBar), chord, 0.12f, 0.4f);
+        // A three-note figure in sixteenths against the four-beat bar.
+        int i = 0;
+        for (double s = t; s < std::min(end, t + kBar) - 1e-9; s += kStep, ++i) {
+            const float figure[3] = {chord.tones[0] + 12, chord.tones[2] + 12, chord.tones[1] + 24};
+            Instruments::Pluck(a.plucks, s, figure[i % 3], 0.07f, static_cast<float>(i % 3 - 1) * 0.5f,
+                               second ? 0.9f : 0.3f + 0.08f * static_cast<float>(bar));
+        }
+    }
+    if (second) {
+        a.Melody(start, end - kBeat, kThemeB, 0.24f);
+        a.Melody(start + 4 * kBar, end - kBeat, kThemeB, 0.24f);
+    } else {
+        a.SnareRoll(end - 1.5, end, 0.5f);
+    }
+    a.LeadIn(end, second ? 1.5 : 3, 1.0f);
+}
+
+void Puzzle(Arranger& a) { // 157.25 - 180.75: the marble puzzle
+    const double start = 157.25, end = 180.75;
+    a.Accent(start, 1.0f);
+    const std::vector<const Chord*> prog = {&kAm, &kF, &kC, &kG};
+    const float hops[16] = {69, 72, 76, 72, 74, 76, 79, 76, 81, 79, 76, 74, 72, 74, 76, 79};
+    int bar = 0;
+    for (double t = start; t < end - 1e-9; t += kBar, ++bar) {
+        const Chord& chord = ChordAt(prog, bar);
+        const double grooveEnd = t + kBar >= end - 1e-9 ? end - 0.25 : end;
+        a.DrumBar(t, grooveEnd, "x.....x.x.......", "", "....x.......x...", "oxoooxoooxoooxoo", "......x.......x.", 0.95f);
+        a.BassBar(t, grooveEnd, chord, "0.7.c.7.0.7.c.70", 0.4f, 0.55f);
+        a.Pad(t, std::min(end, t + kBar), chord, 0.12f, 0.35f);
+        for (int i = 0; i < 16; i += (bar % 2 ? 2 : 1)) {
+            const double s = t + i * kStep;
+            if (s >= grooveEnd - 1e-9 || (i % 4 == 3)) {
+                continue;
+            }
+            const float shift = chord.root - 45.0f;
+            Instruments::Bell(a.bells, s, hops[i] + (shift < 0 ? 0.0f : -12.0f) + 12.0f + (bar % 4 == 3 ? 2.0f : 0.0f) - 12.0f, 0.11f,
+                              (static_cast<float>(i % 4) - 1.5f) * 0.3f);
+        }
+    }
+    a.Melody(start + 4 * kBar, end - 0.25, kThemeA, 0.18f, 12);
+}
+
+void Finale(Arranger& a) { // 180.75 - 183 build, 183 - 203 outro with the thanks
+    a.Accent(180.75, 0.9f);
+    Instruments::Stab(a.stabs, 180.75, kG.tones, 0.25f, 0.9f);
+    for (double t = 180.75; t < 182.75 - 1e-9; t += kBeat / 2) {
+        a.Kick(t, 0.55f + 0.2f * static_cast<float>((t - 180.75) / 2.0));
+    }
+    a.SnareRoll(180.75, 183, 0.55f);
+    a.LeadIn(183, 2.25, 1.1f);
+
+    const double start = 183;
+    a.Accent(start, 1.0f);
+    const std::vector<const Chord*> prog = {&kAm, &kF, &kC, &kG};
+    for (int i = 0; i < 5; ++i) {
+        const double t = start + i * 2 * kBar;
+        const Chord& chord = ChordAt(prog, i);
+        a.Pad(t, t + 2 * kBar, chord, 0.22f, 0.45f);
+        Instruments::Bass(a.bass, t, 2 * kBar - 0.1, chord.root, 0.35f, 0.3f);
+        if (t < 195) {
+            for (int b = 0; b < 8; ++b) {
+                a.Kick(t + b * kBeat, b % 2 ? 0.45f : 0.6f);
+                Instruments::HiHat(a.drums, t + b * kBeat + kBeat / 2, 0.1f, true, 0.2f);
+            }
+        }
+        a.Arpeggio(t, t + 2 * kBar, chord, 0.04f, 0.35f);
+    }
+    a.Melody(start, 203, kThemeA, 0.22f, 0, 2.0);
+    for (int i = 0; i < 4; ++i) {
+        Instruments::Bell(a.bells, 195.0 + i * 1.5, 84.0f - 3.0f * static_cast<float>(i), 0.1f, i % 2 ? 0.5f : -0.5f);
+    }
+}
+
+} // namespace
+
+std::vector<double> SectionStarts() {
+    return {0, 13, 26, 39, 52, 66.5, 79.5, 105.5, 131.5, 144.25, 157.25, 180.75, 183};
+}
+
+std::vector<double> AccentTimes() {
+    return {13, 26, 39, 52, 53.5, 56.75, 60, 63.25, 66.5, 79.5, 105.5, 131.5, 144.25, 157.25, 180.75, 183};
+}
+
+Waveform MakeSoundtrack(int sampleRate) {
+    Arranger a(sampleRate);
+    Intro(a);
+    Emerge(a);
+    Drop(a, 26, 39, kThemeA, false);
+    Drop(a, 39, 52, kThemeB, true);
+    a.LeadIn(52, 2, 1.0f);
+    a.SnareRoll(50, 52, 0.5f);
+    Swells(a);
+    Acid(a);
+    Float(a);
+    Anthem(a);
+    Tunnel(a, 131.5, 144.25, false);
+    Tunnel(a, 144.25, 157.25, true);
+    Puzzle(a);
+    a.LeadIn(180.75, 2, 0.8f);
+    Finale(a);
+
+    HighPass(a.pads, 220);
+    HighPass(a.stabs, 160);
+    HighPass(a.plucks, 280);
+    HighPass(a.bells, 300);
+    HighPass(a.lead, 180);
+    Duck(a.bass, a.kicks, 0.5f, 0.12);
+    Duck(a.pads, a.kicks, 0.6f, 0.18);
+    Duck(a.plucks, a.kicks, 0.35f, 0.12);
+    Duck(a.stabs, a.kicks, 0.25f, 0.1);
+    PingPongDelay(a.plucks, 0.375, 0.38f, 0.35f, 3500);
+    PingPongDelay(a.lead, 0.375, 0.3f, 0.22f, 3000);
+    PingPongDelay(a.bells, 0.375, 0.4f, 0.35f, 4000);
+    Reverb(a.pads, 0.85f, 0.5f, 0.35f);
+    Reverb(a.lead, 0.7f, 0.5f, 0.25f);
+    Reverb(a.stabs, 0.8f, 0.4f, 0.3f);
+    Reverb(a.bells, 0.85f, 0.4f, 0.4f);
+    Reverb(a.plucks, 0.6f, 0.5f, 0.2f);
+    Reverb(a.fx, 0.7f, 0.5f, 0.2f);
+
+    Waveform mix(sampleRate, kSoundtrackSeconds);
+    mix.Mix(a.drums, 1.0f);
+    mix.Mix(a.bass, 0.75f);
+    mix.Mix(a.pads, 0.8f);
+    mix.Mix(a.stabs, 1.1f);
+    mix.Mix(a.plucks, 1.3f);
+    mix.Mix(a.lead, 1.7f);
+    mix.Mix(a.bells, 1.2f);
+    mix.Mix(a.fx, 0.9f);
+
+    FadeOut(mix, kFadeStart, kFadeEnd);
+    // Loudness to target, then peaks under the ceiling; the limiter takes a little loudness
+    // away, so repeat a few times.
+    for (int pass = 0; pass < 4; ++pass) {
+        const double loudness = IntegratedLoudness(mix);
+        ApplyGain(mix, static_cast<float>(std::pow(10.0, (kTargetLoudness - loudness) / 20.0)));
+        Limit(mix, kPeakCeiling, 0.004, 0.08);
+    }
+    return mix;
+}
+
+} // namespace content
