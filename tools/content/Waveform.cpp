@@ -153,7 +153,7 @@ void Limit(Waveform& wave, float ceiling, double lookahead, double release) {
     std::vector<float> required(n);
     for (std::size_t i = 0; i < n; ++i) {
         const float level = std::max(std::fabs(wave.left[i]), std::fabs(wave.right[i]));
-        required[i] = level > ceiling ? ceiling / level : 1.0f;
+        required[i] = level > ceiling ? ceiling * 0.99999f / level : 1.0f; // margin for rounding
     }
     const std::size_t radius = std::max<std::size_t>(1, static_cast<std::size_t>(lookahead * wave.sampleRate));
     // Holding the minimum over ±radius and then averaging over ±radius keeps every gain at or
