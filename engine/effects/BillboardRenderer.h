@@ -18,7 +18,7 @@ class Camera;
 class Texture;
 
 class BillboardRenderer {
-public:
+  public:
     // 4 vertices per particle fill the 65536-vertex shared buffer.
     static constexpr int maxParticles = 16384;
 
@@ -50,7 +50,7 @@ public:
 
     EngineResult Render();
 
-private:
+  private:
     EngineResult Validate() const;
     void SetStates(IDirect3DDevice8& device) const;
     void RestoreStates(IDirect3DDevice8& device) const;

@@ -23,7 +23,7 @@ class Material;
 class Light;
 
 class MeshRenderer {
-public:
+  public:
     static constexpr int maxVertices = 65536;
     static constexpr int maxFaces = 65536;
     static constexpr int lightSlots = 4;
@@ -63,7 +63,7 @@ public:
 
     EngineResult Render();
 
-private:
+  private:
     EngineResult Validate() const;
     // False when a face index is out of range.
     bool ComputeNormals();

@@ -15,7 +15,8 @@ struct RenderVertex {
 };
 static_assert(sizeof(RenderVertex) == 36);
 
-inline constexpr DWORD renderVertexFormat = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+inline constexpr DWORD renderVertexFormat =
+    D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 static_assert(renderVertexFormat == 0x152);
 
 // 640 / 480 as the system has always rounded it: 1.3333330, not exactly 4/3.
