@@ -34,7 +34,7 @@ DWORD Bits(float value) {
 }
 
 class Stage {
-public:
+  public:
     Stage() {
         if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
             setenv("SDL_VIDEODRIVER", "offscreen", 0);
@@ -64,8 +64,8 @@ public:
         }
         device->CreateVertexBuffer(kVertices * 36, D3DUSAGE_DYNAMIC, 0x152, D3DPOOL_DEFAULT,
                                    &vertexBuffer);
-        device->CreateIndexBuffer(kIndices * 2, D3DUSAGE_DYNAMIC, D3DFMT_INDEX16,
-                                  D3DPOOL_DEFAULT, &indexBuffer);
+        device->CreateIndexBuffer(kIndices * 2, D3DUSAGE_DYNAMIC, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
+                                  &indexBuffer);
         device->CreateTexture(64, 64, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture);
         D3DLOCKED_RECT locked{};
         texture->LockRect(0, &locked, nullptr, 0);
@@ -82,15 +82,27 @@ public:
     }
 
     ~Stage() {
-        if (texture != nullptr) texture->Release();
-        if (indexBuffer != nullptr) indexBuffer->Release();
-        if (vertexBuffer != nullptr) vertexBuffer->Release();
-        if (device != nullptr) device->Release();
-        if (direct3d != nullptr) direct3d->Release();
+        if (texture != nullptr) {
+            texture->Release();
+        }
+        if (indexBuffer != nullptr) {
+            indexBuffer->Release();
+        }
+        if (vertexBuffer != nullptr) {
+            vertexBuffer->Release();
+        }
+        if (device != nullptr) {
+            device->Release();
+        }
+        if (direct3d != nullptr) {
+            direct3d->Release();
+        }
         DestroyWindow(window);
     }
 
-    bool Ready() const { return texture != nullptr && vertexBuffer != nullptr && indexBuffer != nullptr; }
+    bool Ready() const {
+        return texture != nullptr && vertexBuffer != nullptr && indexBuffer != nullptr;
+    }
 
     // One frame: fill both buffers from the start, one draw, present.
     void Frame(const std::vector<Vertex>& vertices, const std::vector<std::uint16_t>& indices) {
@@ -145,8 +157,8 @@ void Mesh(benchmark::State& state) {
         for (int x = 0; x < 256; ++x) {
             const float fx = static_cast<float>(x) / 255.0f * 3.0f - 1.5f;
             const float fy = static_cast<float>(y) / 255.0f * 3.0f - 1.5f;
-            vertices.push_back({fx, fy, 0.1f * std::sin(fx * 6) * std::cos(fy * 6), 0, 0, -1,
-                                0xFFC08040, fx, fy});
+            vertices.push_back(
+                {fx, fy, 0.1f * std::sin(fx * 6) * std::cos(fy * 6), 0, 0, -1, 0xFFC08040, fx, fy});
         }
     }
     std::vector<std::uint16_t> indices;
@@ -155,9 +167,9 @@ void Mesh(benchmark::State& state) {
             const auto i = static_cast<std::uint16_t>(y * 256 + x);
             indices.insert(indices.end(), {i, static_cast<std::uint16_t>(i + 256),
                                            static_cast<std::uint16_t>(i + 1)});
-            indices.insert(indices.end(), {static_cast<std::uint16_t>(i + 1),
-                                           static_cast<std::uint16_t>(i + 256),
-                                           static_cast<std::uint16_t>(i + 257)});
+            indices.insert(indices.end(),
+                           {static_cast<std::uint16_t>(i + 1), static_cast<std::uint16_t>(i + 256),
+                            static_cast<std::uint16_t>(i + 257)});
         }
     }
     IDirect3DDevice8* device = stage.device;

@@ -4,7 +4,9 @@
 
 Texture::Texture(Application& owner) : application(&owner) {}
 
-Texture::~Texture() { Release(); }
+Texture::~Texture() {
+    Release();
+}
 
 EngineResult Texture::Load(const char* fileName, UINT width, UINT height) {
     if (!application->IsDeviceUsable() || application->GetDevice() == nullptr) {

@@ -8,7 +8,7 @@
 class Application;
 
 class Texture {
-public:
+  public:
     explicit Texture(Application& application);
     ~Texture();
     Texture(const Texture&) = delete;

@@ -10,7 +10,7 @@ namespace {
 constexpr D3DMATRIX kIdentity{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
 
 class GLCapture : public GLDeviceTest {
-protected:
+  protected:
     void SetUp() override {
         host::CaptureSettings settings;
         settings.width = 640;

@@ -37,10 +37,11 @@ DWORD Bits(float value) {
     return bits;
 }
 
-IDirect3DTexture8* MakeTexture(IDirect3DDevice8* device, UINT width, UINT height,
-                               D3DFORMAT format, std::initializer_list<std::uint32_t> texels) {
+IDirect3DTexture8* MakeTexture(IDirect3DDevice8* device, UINT width, UINT height, D3DFORMAT format,
+                               std::initializer_list<std::uint32_t> texels) {
     IDirect3DTexture8* texture = nullptr;
-    EXPECT_EQ(device->CreateTexture(width, height, 1, 0, format, D3DPOOL_MANAGED, &texture), D3D_OK);
+    EXPECT_EQ(device->CreateTexture(width, height, 1, 0, format, D3DPOOL_MANAGED, &texture),
+              D3D_OK);
     D3DLOCKED_RECT locked{};
     EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
     std::memcpy(locked.pBits, texels.begin(), texels.size() * 4);
@@ -141,19 +142,44 @@ TEST_F(GLPicture, BlendFactorsOnABufferWithoutAlpha) {
         IDirect3DTexture8* texture;
         Rgb expected;
     } cases[] = {
-        {"ONE/ZERO replaces", D3DBLEND_ONE, D3DBLEND_ZERO, 0x00C86432, 0xFF64C832, nullptr,
+        {"ONE/ZERO replaces",
+         D3DBLEND_ONE,
+         D3DBLEND_ZERO,
+         0x00C86432,
+         0xFF64C832,
+         nullptr,
          {100, 200, 50}},
-        {"ONE/ONE adds and saturates", D3DBLEND_ONE, D3DBLEND_ONE, 0x00C86432, 0xFF64C832,
-         nullptr, {255, 255, 100}},
+        {"ONE/ONE adds and saturates",
+         D3DBLEND_ONE,
+         D3DBLEND_ONE,
+         0x00C86432,
+         0xFF64C832,
+         nullptr,
+         {255, 255, 100}},
         // 255 x 128/255 + destination.
-        {"SRCALPHA/ONE weights by texture alpha", D3DBLEND_SRCALPHA, D3DBLEND_ONE, 0x00000064,
-         0xFFFFFFFF, halfRed, {128, 0, 100}},
+        {"SRCALPHA/ONE weights by texture alpha",
+         D3DBLEND_SRCALPHA,
+         D3DBLEND_ONE,
+         0x00000064,
+         0xFFFFFFFF,
+         halfRed,
+         {128, 0, 100}},
         // min(alpha, 1 - destination alpha) is 0: destination x source colour.
-        {"SRCALPHASAT/SRCCOLOR darkens", D3DBLEND_SRCALPHASAT, D3DBLEND_SRCCOLOR, 0x00C86432,
-         0xFF80FF40, nullptr, {100, 100, 13}},
+        {"SRCALPHASAT/SRCCOLOR darkens",
+         D3DBLEND_SRCALPHASAT,
+         D3DBLEND_SRCCOLOR,
+         0x00C86432,
+         0xFF80FF40,
+         nullptr,
+         {100, 100, 13}},
         // Destination alpha reads as 1.
-        {"DESTALPHA/ZERO keeps source", D3DBLEND_DESTALPHA, D3DBLEND_ZERO, 0x00C86432,
-         0xFF64C832, nullptr, {100, 200, 50}},
+        {"DESTALPHA/ZERO keeps source",
+         D3DBLEND_DESTALPHA,
+         D3DBLEND_ZERO,
+         0x00C86432,
+         0xFF64C832,
+         nullptr,
+         {100, 200, 50}},
     };
     for (const auto& c : cases) {
         device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, c.background, 1, 0);
@@ -239,7 +265,7 @@ D3DLIGHT8 Directional(float dx, float dy, float dz, D3DCOLORVALUE diffuse) {
 }
 
 class GLLighting : public GLDeviceTest {
-protected:
+  protected:
     void SetUp() override {
         GLDeviceTest::SetUp();
         // Camera space is world space; the projection keeps x and y and halves z.
@@ -328,7 +354,7 @@ TEST_F(GLLighting, SpecularHighlightWithLocalViewerIsAddedAfterTexturing) {
 }
 
 class GLFog : public GLDeviceTest {
-protected:
+  protected:
     void SetUp() override {
         GLDeviceTest::SetUp();
         const D3DMATRIX projection = Perspective(1.5707964f, 4.0f / 3.0f, 1, 100);

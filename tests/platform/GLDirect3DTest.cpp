@@ -1,6 +1,5 @@
 #include "GLTestDevice.h"
 
-
 #include <cstring>
 #include <set>
 #include <utility>
@@ -22,9 +21,9 @@ TEST(GLDirect3D, OffersCommonSizesInThreeFormatsAndAcceptsThemWithD16) {
         EXPECT_EQ(d3d->CheckDeviceFormat(0, D3DDEVTYPE_HAL, mode.Format, D3DUSAGE_DEPTHSTENCIL,
                                          D3DRTYPE_SURFACE, D3DFMT_D16),
                   D3D_OK);
-        EXPECT_EQ(d3d->CheckDepthStencilMatch(0, D3DDEVTYPE_HAL, mode.Format, mode.Format,
-                                              D3DFMT_D16),
-                  D3D_OK);
+        EXPECT_EQ(
+            d3d->CheckDepthStencilMatch(0, D3DDEVTYPE_HAL, mode.Format, mode.Format, D3DFMT_D16),
+            D3D_OK);
     }
     EXPECT_EQ(modes640.size(), 3u);
     D3DDISPLAYMODE mode{};
@@ -48,7 +47,9 @@ TEST(GLDirect3D, OffersCommonSizesInThreeFormatsAndAcceptsThemWithD16) {
     d3d->Release();
 }
 
-TEST(GLDirect3D, RefusesAnotherSdkVersion) { EXPECT_EQ(Direct3DCreate8(220), nullptr); }
+TEST(GLDirect3D, RefusesAnotherSdkVersion) {
+    EXPECT_EQ(Direct3DCreate8(220), nullptr);
+}
 
 using GLDevice = GLDeviceTest;
 
@@ -123,13 +124,20 @@ TEST_F(GLDevice, ResetRestoresDefaultStatesAndKeepsManagedTextures) {
     ASSERT_EQ(device_->Reset(&parameters_), D3D_OK);
 
     const std::pair<D3DRENDERSTATETYPE, DWORD> defaults[] = {
-        {D3DRS_LIGHTING, TRUE},        {D3DRS_CULLMODE, D3DCULL_CCW},
-        {D3DRS_ZENABLE, TRUE},         {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
-        {D3DRS_ZWRITEENABLE, TRUE},    {D3DRS_ALPHABLENDENABLE, FALSE},
-        {D3DRS_SRCBLEND, D3DBLEND_ONE}, {D3DRS_DESTBLEND, D3DBLEND_ZERO},
-        {D3DRS_FOGENABLE, FALSE},      {D3DRS_FOGEND, 0x3F800000},
-        {D3DRS_LOCALVIEWER, TRUE},     {D3DRS_COLORVERTEX, TRUE},
-        {D3DRS_AMBIENT, 0},            {D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR1},
+        {D3DRS_LIGHTING, TRUE},
+        {D3DRS_CULLMODE, D3DCULL_CCW},
+        {D3DRS_ZENABLE, TRUE},
+        {D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
+        {D3DRS_ZWRITEENABLE, TRUE},
+        {D3DRS_ALPHABLENDENABLE, FALSE},
+        {D3DRS_SRCBLEND, D3DBLEND_ONE},
+        {D3DRS_DESTBLEND, D3DBLEND_ZERO},
+        {D3DRS_FOGENABLE, FALSE},
+        {D3DRS_FOGEND, 0x3F800000},
+        {D3DRS_LOCALVIEWER, TRUE},
+        {D3DRS_COLORVERTEX, TRUE},
+        {D3DRS_AMBIENT, 0},
+        {D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR1},
     };
     for (const auto& [state, value] : defaults) {
         DWORD actual = 0xDEAD;

@@ -29,8 +29,8 @@ HWND OpenTestWindow() {
     if (!registered) {
         return nullptr;
     }
-    HWND window = CreateWindowExA(0, "GLDeviceTest", "gl test", WS_POPUP, 0, 0, 640, 480,
-                                  nullptr, nullptr, nullptr, nullptr);
+    HWND window = CreateWindowExA(0, "GLDeviceTest", "gl test", WS_POPUP, 0, 0, 640, 480, nullptr,
+                                  nullptr, nullptr, nullptr);
     if (window != nullptr) {
         ShowWindow(window, SW_SHOW);
     }
@@ -52,8 +52,7 @@ void GLDeviceTest::SetUp() {
     parameters_.EnableAutoDepthStencil = TRUE;
     parameters_.AutoDepthStencilFormat = D3DFMT_D16;
     parameters_.FullScreen_PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    ASSERT_EQ(direct3d_->CreateDevice(0, D3DDEVTYPE_HAL, handle_, 0x50,
-                                      &parameters_, &device_),
+    ASSERT_EQ(direct3d_->CreateDevice(0, D3DDEVTYPE_HAL, handle_, 0x50, &parameters_, &device_),
               D3D_OK);
     ASSERT_EQ(device_->CreateVertexBuffer(65536 * 36, D3DUSAGE_DYNAMIC, 0x152, D3DPOOL_DEFAULT,
                                           &vertexBuffer_),
@@ -130,9 +129,9 @@ void GLDeviceTest::SavePng(const std::string& name) {
         return;
     }
     Read();
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
-        image_.rgb.data(), image_.width, image_.height, 24, image_.width * 3,
-        SDL_PIXELFORMAT_RGB24);
+    SDL_Surface* surface =
+        SDL_CreateRGBSurfaceWithFormatFrom(image_.rgb.data(), image_.width, image_.height, 24,
+                                           image_.width * 3, SDL_PIXELFORMAT_RGB24);
     if (surface != nullptr) {
         IMG_SavePNG(surface, (std::string(folder) + "/" + name + ".png").c_str());
         SDL_FreeSurface(surface);

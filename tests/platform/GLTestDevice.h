@@ -32,7 +32,7 @@ struct Rgb {
 void KeepGLDriverLoaded();
 
 class GLDeviceTest : public ::testing::Test {
-protected:
+  protected:
     static constexpr int kWidth = 640;
     static constexpr int kHeight = 480;
 

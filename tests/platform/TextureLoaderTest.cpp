@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -20,7 +20,9 @@
 
 namespace {
 
-bool HaveConvert() { return std::system("convert -version >/dev/null 2>&1") == 0; }
+bool HaveConvert() {
+    return std::system("convert -version >/dev/null 2>&1") == 0;
+}
 
 // RGBA bytes as ImageMagick reads them (alpha 255 where the file has none).
 std::vector<std::uint8_t> ReadWithImageMagick(const std::string& file) {
@@ -40,7 +42,8 @@ std::vector<std::uint8_t> ReadWithImageMagick(const std::string& file) {
 
 void WriteBytes(const std::string& file, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<std::uint8_t> ReadBytes(const std::string& file) {
@@ -49,7 +52,7 @@ std::vector<std::uint8_t> ReadBytes(const std::string& file) {
 }
 
 class TextureFiles : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() { KeepGLDriverLoaded(); }
     static constexpr int kWidth = 8;
     static constexpr int kHeight = 4;
@@ -134,8 +137,7 @@ TEST_F(TextureFiles, EveryVariantDecodesToThePixelsImageMagickWrote) {
             const std::uint32_t texel = recorded->Texel(i % kWidth, i / kWidth);
             const int channels[4] = {static_cast<int>((texel >> 16) & 0xFF),
                                      static_cast<int>((texel >> 8) & 0xFF),
-                                     static_cast<int>(texel & 0xFF),
-                                     static_cast<int>(texel >> 24)};
+                                     static_cast<int>(texel & 0xFF), static_cast<int>(texel >> 24)};
             for (int c = 0; c < 4; ++c) {
                 worst = std::max(worst, std::abs(channels[c] - expected[i * 4 + c]));
             }

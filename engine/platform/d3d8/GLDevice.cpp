@@ -32,9 +32,13 @@ namespace {
 GLDevice* liveDevice = nullptr; // there is at most one device at a time
 }
 
-IDirect3DDevice8* LiveGLDevice() { return liveDevice; }
+IDirect3DDevice8* LiveGLDevice() {
+    return liveDevice;
+}
 
-GLDevice::GLDevice(SDL_Window* window) : window_(window) { liveDevice = this; }
+GLDevice::GLDevice(SDL_Window* window) : window_(window) {
+    liveDevice = this;
+}
 
 GLDevice::~GLDevice() {
     if (liveDevice == this) {
@@ -158,7 +162,9 @@ ULONG GLDevice::Release() {
     return 0;
 }
 
-void GLDevice::Track(GLResource* resource) { resources_.push_back(resource); }
+void GLDevice::Track(GLResource* resource) {
+    resources_.push_back(resource);
+}
 
 void GLDevice::Forget(GLResource* resource) {
     auto found = std::find(resources_.begin(), resources_.end(), resource);
@@ -177,7 +183,9 @@ void GLDevice::Forget(GLResource* resource) {
     }
 }
 
-bool GLDevice::PixelWork() const { return host::DrawingEnabled() && !lost_; }
+bool GLDevice::PixelWork() const {
+    return host::DrawingEnabled() && !lost_;
+}
 
 bool GLDevice::WindowGone() const {
     if (host::IsCapture()) {

@@ -27,7 +27,7 @@ struct SDL_Window;
 struct ReadBackImage;
 
 class GLDevice final : public IDirect3DDevice8 {
-public:
+  public:
     static HRESULT Create(SDL_Window* window, const D3DPRESENT_PARAMETERS& parameters,
                           IDirect3DDevice8** device);
 
@@ -81,8 +81,11 @@ public:
     static constexpr DWORD kMaxStages = 8;
     static constexpr DWORD kRenderStateCount = 256;
     static constexpr DWORD kStageStateCount = 32;
+    // Alpha-test states the engine never names but a device still honours.
+    static constexpr DWORD kAlphaRefState = 24;
+    static constexpr DWORD kAlphaFuncState = 25;
 
-private:
+  private:
     enum : std::uint32_t {
         kDirtyDepth = 1u << 0,
         kDirtyBlend = 1u << 1,

@@ -1,25 +1,17 @@
-// State recording, applying the recorded states to GL at a draw, and the draw itself.
+// Recording of states, transforms, lights, the material and bindings as the device receives
+// them; GLApplyStates.cpp gives them to GL at the next draw.
 
 #include "platform/d3d8/GLDevice.h"
 
-#include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace {
 
 constexpr D3DMATRIX kIdentity{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
 
-// Direct3D's camera space looks along +z, GL's eye space along -z. Mirroring z between the two
-// (in the modelview and back in the projection) leaves the picture unchanged and makes GL's
-// eye-space lighting, including the non-local viewer, see Direct3D's geometry.
-constexpr D3DMATRIX kFlipZ{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, -1, 0}, {0, 0, 0, 1}}};
-
 // Render states without a declared name whose defaults still matter to a reset device.
 constexpr DWORD kFillMode = 8;
 constexpr DWORD kLastPixel = 16;
-constexpr DWORD kAlphaRef = 24;
-constexpr DWORD kAlphaFunc = 25;
 constexpr DWORD kClipping = 136;
 constexpr DWORD kColorWriteEnable = 168;
 
@@ -27,50 +19,6 @@ DWORD FloatBits(float value) {
     DWORD bits;
     std::memcpy(&bits, &value, sizeof bits);
     return bits;
-}
-
-const GLfloat* Floats(const D3DMATRIX& matrix) { return &matrix.m[0][0]; }
-
-GLenum BlendFactor(DWORD blend) {
-    switch (blend) {
-    case D3DBLEND_ZERO: return GL_ZERO;
-    case D3DBLEND_ONE: return GL_ONE;
-    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
-    case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
-    case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
-    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
-    case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
-    case D3DBLEND_SRCALPHASAT: return GL_SRC_ALPHA_SATURATE;
-    default: return GL_ONE;
-    }
-}
-
-GLenum CompareFunction(DWORD compare) {
-    // Both APIs list NEVER, LESS, EQUAL, LEQUAL, GREATER, NOTEQUAL, GEQUAL, ALWAYS in order.
-    if (compare < D3DCMP_NEVER || compare > D3DCMP_ALWAYS) {
-        return GL_ALWAYS;
-    }
-    return GL_NEVER + (compare - D3DCMP_NEVER);
-}
-
-GLint Filter(DWORD filter) { return filter <= D3DTEXF_POINT ? GL_NEAREST : GL_LINEAR; }
-
-GLint Wrap(DWORD address) {
-    switch (address) {
-    case D3DTADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
-    case D3DTADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
-    default: return GL_REPEAT;
-    }
-}
-
-void ColourOf(D3DCOLOR colour, GLfloat out[4]) {
-    out[0] = static_cast<float>((colour >> 16) & 0xFF) / 255.0f;
-    out[1] = static_cast<float>((colour >> 8) & 0xFF) / 255.0f;
-    out[2] = static_cast<float>(colour & 0xFF) / 255.0f;
-    out[3] = static_cast<float>((colour >> 24) & 0xFF) / 255.0f;
 }
 
 } // namespace
@@ -87,7 +35,7 @@ void GLDevice::SetDefaultStates() {
     rs[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
     rs[D3DRS_CULLMODE] = D3DCULL_CCW;
     rs[D3DRS_ZFUNC] = D3DCMP_LESSEQUAL;
-    rs[kAlphaFunc] = D3DCMP_ALWAYS;
+    rs[kAlphaFuncState] = D3DCMP_ALWAYS;
     rs[D3DRS_FOGSTART] = FloatBits(0.0f);
     rs[D3DRS_FOGEND] = FloatBits(1.0f);
     rs[D3DRS_FOGDENSITY] = FloatBits(1.0f);
@@ -136,10 +84,20 @@ HRESULT GLDevice::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* mat
     D3DMATRIX* target = nullptr;
     std::uint32_t flag = 0;
     switch (state) {
-    case D3DTS_WORLD: target = &world_; flag = kDirtyWorld; break;
-    case D3DTS_VIEW: target = &view_; flag = kDirtyViewLights; break;
-    case D3DTS_PROJECTION: target = &projection_; flag = kDirtyProjection; break;
-    default: return D3DERR_INVALIDCALL;
+    case D3DTS_WORLD:
+        target = &world_;
+        flag = kDirtyWorld;
+        break;
+    case D3DTS_VIEW:
+        target = &view_;
+        flag = kDirtyViewLights;
+        break;
+    case D3DTS_PROJECTION:
+        target = &projection_;
+        flag = kDirtyProjection;
+        break;
+    default:
+        return D3DERR_INVALIDCALL;
     }
     if (std::memcmp(target, matrix, sizeof *matrix) != 0) {
         *target = *matrix;
@@ -153,10 +111,17 @@ HRESULT GLDevice::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) {
         return D3DERR_INVALIDCALL;
     }
     switch (state) {
-    case D3DTS_WORLD: *matrix = world_; return D3D_OK;
-    case D3DTS_VIEW: *matrix = view_; return D3D_OK;
-    case D3DTS_PROJECTION: *matrix = projection_; return D3D_OK;
-    default: return D3DERR_INVALIDCALL;
+    case D3DTS_WORLD:
+        *matrix = world_;
+        return D3D_OK;
+    case D3DTS_VIEW:
+        *matrix = view_;
+        return D3D_OK;
+    case D3DTS_PROJECTION:
+        *matrix = projection_;
+        return D3D_OK;
+    default:
+        return D3DERR_INVALIDCALL;
     }
 }
 
@@ -171,15 +136,23 @@ HRESULT GLDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     switch (static_cast<DWORD>(state)) {
     case D3DRS_ZENABLE:
     case D3DRS_ZWRITEENABLE:
-    case D3DRS_ZFUNC: dirty_ |= kDirtyDepth; break;
+    case D3DRS_ZFUNC:
+        dirty_ |= kDirtyDepth;
+        break;
     case D3DRS_SRCBLEND:
     case D3DRS_DESTBLEND:
     case D3DRS_ALPHABLENDENABLE:
     case D3DRS_ALPHATESTENABLE:
-    case kAlphaRef:
-    case kAlphaFunc: dirty_ |= kDirtyBlend; break;
-    case D3DRS_CULLMODE: dirty_ |= kDirtyCull; break;
-    case D3DRS_SHADEMODE: dirty_ |= kDirtyShade; break;
+    case kAlphaRefState:
+    case kAlphaFuncState:
+        dirty_ |= kDirtyBlend;
+        break;
+    case D3DRS_CULLMODE:
+        dirty_ |= kDirtyCull;
+        break;
+    case D3DRS_SHADEMODE:
+        dirty_ |= kDirtyShade;
+        break;
     case D3DRS_LIGHTING:
     case D3DRS_AMBIENT:
     case D3DRS_SPECULARENABLE:
@@ -189,7 +162,9 @@ HRESULT GLDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     case D3DRS_DIFFUSEMATERIALSOURCE:
     case D3DRS_SPECULARMATERIALSOURCE:
     case D3DRS_AMBIENTMATERIALSOURCE:
-    case D3DRS_EMISSIVEMATERIALSOURCE: dirty_ |= kDirtyLighting; break;
+    case D3DRS_EMISSIVEMATERIALSOURCE:
+        dirty_ |= kDirtyLighting;
+        break;
     case D3DRS_FOGENABLE:
     case D3DRS_FOGCOLOR:
     case D3DRS_FOGTABLEMODE:
@@ -197,8 +172,11 @@ HRESULT GLDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     case D3DRS_FOGEND:
     case D3DRS_FOGDENSITY:
     case D3DRS_RANGEFOGENABLE:
-    case D3DRS_FOGVERTEXMODE: dirty_ |= kDirtyFog; break;
-    default: break; // recorded only
+    case D3DRS_FOGVERTEXMODE:
+        dirty_ |= kDirtyFog;
+        break;
+    default:
+        break; // recorded only
     }
     return D3D_OK;
 }
@@ -229,13 +207,18 @@ HRESULT GLDevice::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE typ
     case D3DTSS_COLORARG2:
     case D3DTSS_ALPHAOP:
     case D3DTSS_ALPHAARG1:
-    case D3DTSS_ALPHAARG2: dirty_ |= kDirtyCombine; break;
+    case D3DTSS_ALPHAARG2:
+        dirty_ |= kDirtyCombine;
+        break;
     case D3DTSS_ADDRESSU:
     case D3DTSS_ADDRESSV:
     case D3DTSS_MAGFILTER:
     case D3DTSS_MINFILTER:
-    case D3DTSS_MIPFILTER: dirty_ |= kDirtyTexture; break;
-    default: break;
+    case D3DTSS_MIPFILTER:
+        dirty_ |= kDirtyTexture;
+        break;
+    default:
+        break;
     }
     return D3D_OK;
 }
@@ -343,393 +326,5 @@ HRESULT GLDevice::EndScene() {
         return D3DERR_INVALIDCALL;
     }
     inScene_ = false;
-    return D3D_OK;
-}
-
-void GLDevice::ApplyStates() {
-    if (dirty_ == 0) {
-        return;
-    }
-    if (dirty_ & kDirtyDepth) ApplyDepth();
-    if (dirty_ & kDirtyBlend) ApplyBlend();
-    if (dirty_ & kDirtyCull) ApplyCull();
-    if (dirty_ & kDirtyShade) {
-        glShadeModel(RenderState(D3DRS_SHADEMODE) == D3DSHADE_FLAT ? GL_FLAT : GL_SMOOTH);
-    }
-    if (dirty_ & kDirtyProjection) ApplyProjection();
-    if (dirty_ & (kDirtyWorld | kDirtyViewLights)) ApplyModelView();
-    if (dirty_ & kDirtyLighting) ApplyLighting();
-    if (dirty_ & kDirtyFog) ApplyFog();
-    if (dirty_ & kDirtyCombine) ApplyCombine();
-    if (dirty_ & kDirtyTexture) ApplyTexture();
-    dirty_ = 0;
-}
-
-void GLDevice::ApplyDepth() {
-    if (RenderState(D3DRS_ZENABLE) != D3DZB_FALSE) {
-        glEnable(GL_DEPTH_TEST);
-    } else {
-        glDisable(GL_DEPTH_TEST);
-    }
-    glDepthFunc(CompareFunction(RenderState(D3DRS_ZFUNC)));
-    glDepthMask(RenderState(D3DRS_ZWRITEENABLE) ? GL_TRUE : GL_FALSE);
-}
-
-void GLDevice::ApplyBlend() {
-    if (RenderState(D3DRS_ALPHABLENDENABLE)) {
-        glEnable(GL_BLEND);
-    } else {
-        glDisable(GL_BLEND);
-    }
-    glBlendFunc(BlendFactor(RenderState(D3DRS_SRCBLEND)),
-                BlendFactor(RenderState(D3DRS_DESTBLEND)));
-    if (RenderState(D3DRS_ALPHATESTENABLE)) {
-        glEnable(GL_ALPHA_TEST);
-    } else {
-        glDisable(GL_ALPHA_TEST);
-    }
-    glAlphaFunc(CompareFunction(RenderState(kAlphaFunc)),
-                static_cast<float>(RenderState(kAlphaRef) & 0xFF) / 255.0f);
-}
-
-void GLDevice::ApplyCull() {
-    switch (RenderState(D3DRS_CULLMODE)) {
-    case D3DCULL_NONE: glDisable(GL_CULL_FACE); break;
-    case D3DCULL_CW:
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_FRONT);
-        break;
-    default:
-        glEnable(GL_CULL_FACE);
-        glCullFace(GL_BACK);
-        break;
-    }
-}
-
-void GLDevice::ApplyLighting() {
-    const bool lighting = RenderState(D3DRS_LIGHTING) != FALSE;
-    const bool specular = RenderState(D3DRS_SPECULARENABLE) != FALSE;
-    if (lighting) {
-        glEnable(GL_LIGHTING);
-    } else {
-        glDisable(GL_LIGHTING);
-    }
-    GLfloat ambient[4];
-    ColourOf(RenderState(D3DRS_AMBIENT), ambient);
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, RenderState(D3DRS_LOCALVIEWER) ? GL_TRUE : GL_FALSE);
-    if (RenderState(D3DRS_NORMALIZENORMALS)) {
-        glEnable(GL_NORMALIZE);
-    } else {
-        glDisable(GL_NORMALIZE);
-    }
-    if (lighting && specular) {
-        glEnable(GL_COLOR_SUM);
-    } else {
-        glDisable(GL_COLOR_SUM);
-    }
-
-    // Material first, with colour tracking off: GL leaves a formerly tracked property at the
-    // last vertex colour when tracking stops.
-    glDisable(GL_COLOR_MATERIAL);
-    const GLfloat noSpecular[4] = {0, 0, 0, 0};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, &material_.Diffuse.r);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, &material_.Ambient.r);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular ? &material_.Specular.r : noSpecular);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, &material_.Emissive.r);
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(material_.Power, 0.0f, 128.0f));
-
-    const bool vertexColour = RenderState(D3DRS_COLORVERTEX) && (fvf_ & D3DFVF_DIFFUSE) != 0;
-    const auto fromColour = [&](D3DRENDERSTATETYPE source) {
-        return vertexColour && RenderState(source) == D3DMCS_COLOR1;
-    };
-    const bool diffuse = fromColour(D3DRS_DIFFUSEMATERIALSOURCE);
-    const bool ambientSource = fromColour(D3DRS_AMBIENTMATERIALSOURCE);
-    GLenum tracked = 0;
-    if (diffuse && ambientSource) {
-        tracked = GL_AMBIENT_AND_DIFFUSE;
-    } else if (diffuse) {
-        tracked = GL_DIFFUSE;
-    } else if (ambientSource) {
-        tracked = GL_AMBIENT;
-    } else if (fromColour(D3DRS_EMISSIVEMATERIALSOURCE)) {
-        tracked = GL_EMISSION;
-    }
-    if (tracked != 0) {
-        glColorMaterial(GL_FRONT_AND_BACK, tracked);
-        glEnable(GL_COLOR_MATERIAL);
-    }
-}
-
-void GLDevice::ApplyProjection() {
-    // Maps Direct3D's clip space onto GL's: z to 2z - w (depth 0..1 becomes -1..1); y mirrored,
-    // so the colour buffer holds the picture top row first and GL's fill rule, which favours
-    // the edges nearest row 0, becomes Direct3D's top-left rule; and everything half a pixel
-    // right and down, since Direct3D puts pixel centres at integer coordinates and GL at
-    // half-integers.
-    const float w = static_cast<float>(renderWidth_);
-    const float h = static_cast<float>(renderHeight_);
-    const D3DMATRIX fix{{{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, 2, 0}, {1.0f / w, 1.0f / h, -1, 1}}};
-    glMatrixMode(GL_PROJECTION);
-    glLoadMatrixf(Floats(fix));
-    glMultMatrixf(Floats(projection_));
-    glMultMatrixf(Floats(kFlipZ));
-    glMatrixMode(GL_MODELVIEW);
-    glViewport(0, 0, renderWidth_, renderHeight_);
-}
-
-void GLDevice::ApplyModelView() {
-    // Row vectors: v x world x view is GL's (view^T)(world^T) v; memory order needs no transpose.
-    glMatrixMode(GL_MODELVIEW);
-    glLoadMatrixf(Floats(kFlipZ));
-    glMultMatrixf(Floats(view_));
-    if (dirty_ & kDirtyViewLights) {
-        // GL transforms light positions by the modelview current when they are given.
-        for (DWORD i = 0; i < kMaxLights; ++i) {
-            const GLenum id = GL_LIGHT0 + i;
-            const LightSlot& slot = lights_[i];
-            if (!slot.enabled) {
-                glDisable(id);
-                continue;
-            }
-            const D3DLIGHT8& l = slot.light;
-            glEnable(id);
-            glLightfv(id, GL_DIFFUSE, &l.Diffuse.r);
-            glLightfv(id, GL_SPECULAR, &l.Specular.r);
-            glLightfv(id, GL_AMBIENT, &l.Ambient.r);
-            if (l.Type == D3DLIGHT_DIRECTIONAL) {
-                const GLfloat towards[4] = {-l.Direction.x, -l.Direction.y, -l.Direction.z, 0};
-                glLightfv(id, GL_POSITION, towards);
-                glLightf(id, GL_SPOT_CUTOFF, 180.0f);
-                glLightf(id, GL_CONSTANT_ATTENUATION, 1.0f);
-                glLightf(id, GL_LINEAR_ATTENUATION, 0.0f);
-                glLightf(id, GL_QUADRATIC_ATTENUATION, 0.0f);
-                continue;
-            }
-            const GLfloat position[4] = {l.Position.x, l.Position.y, l.Position.z, 1};
-            glLightfv(id, GL_POSITION, position);
-            const bool noAttenuation =
-                l.Attenuation0 == 0 && l.Attenuation1 == 0 && l.Attenuation2 == 0;
-            glLightf(id, GL_CONSTANT_ATTENUATION, noAttenuation ? 1.0f : l.Attenuation0);
-            glLightf(id, GL_LINEAR_ATTENUATION, l.Attenuation1);
-            glLightf(id, GL_QUADRATIC_ATTENUATION, l.Attenuation2);
-            if (l.Type == D3DLIGHT_SPOT) {
-                const GLfloat direction[3] = {l.Direction.x, l.Direction.y, l.Direction.z};
-                glLightfv(id, GL_SPOT_DIRECTION, direction);
-                const float halfAngle = l.Phi * 0.5f * 57.29578f;
-                glLightf(id, GL_SPOT_CUTOFF, std::clamp(halfAngle, 0.0f, 90.0f));
-                glLightf(id, GL_SPOT_EXPONENT, std::clamp(l.Falloff, 0.0f, 128.0f));
-            } else {
-                glLightf(id, GL_SPOT_CUTOFF, 180.0f);
-            }
-        }
-    }
-    glMultMatrixf(Floats(world_));
-}
-
-bool GLDevice::VertexFogActive() const {
-    return RenderState(D3DRS_FOGENABLE) && RenderState(D3DRS_FOGTABLEMODE) == D3DFOG_NONE &&
-           RenderState(D3DRS_FOGVERTEXMODE) == D3DFOG_LINEAR;
-}
-
-void GLDevice::ApplyFog() {
-    const DWORD table = RenderState(D3DRS_FOGTABLEMODE);
-    const DWORD vertex = RenderState(D3DRS_FOGVERTEXMODE);
-    if (!RenderState(D3DRS_FOGENABLE) || (table == D3DFOG_NONE && vertex == D3DFOG_NONE)) {
-        glDisable(GL_FOG);
-        return;
-    }
-    glEnable(GL_FOG);
-    GLfloat colour[4];
-    ColourOf(RenderState(D3DRS_FOGCOLOR), colour);
-    glFogfv(GL_FOG_COLOR, colour);
-    if (VertexFogActive()) {
-        // The draw computes f per vertex and passes 1 - f: GL's linear fog over 0..1 gives f.
-        glFogi(GL_FOG_COORD_SRC, GL_FOG_COORD);
-        glFogi(GL_FOG_MODE, GL_LINEAR);
-        glFogf(GL_FOG_START, 0.0f);
-        glFogf(GL_FOG_END, 1.0f);
-        return;
-    }
-    const DWORD mode = table != D3DFOG_NONE ? table : vertex;
-    glFogi(GL_FOG_COORD_SRC, GL_FRAGMENT_DEPTH);
-    glFogi(GL_FOG_MODE, mode == D3DFOG_EXP ? GL_EXP : mode == D3DFOG_EXP2 ? GL_EXP2 : GL_LINEAR);
-    glFogf(GL_FOG_START, RenderStateFloat(D3DRS_FOGSTART));
-    glFogf(GL_FOG_END, RenderStateFloat(D3DRS_FOGEND));
-    glFogf(GL_FOG_DENSITY, RenderStateFloat(D3DRS_FOGDENSITY));
-    const bool radial = table == D3DFOG_NONE && RenderState(D3DRS_RANGEFOGENABLE);
-    glFogi(GL_FOG_DISTANCE_MODE_NV, radial ? GL_EYE_RADIAL_NV : GL_EYE_PLANE_ABSOLUTE_NV);
-}
-
-void GLDevice::ApplyCombine() {
-    const auto& ss = stageStates_[0];
-    const auto source = [](DWORD argument) {
-        return (argument & 0xF) == D3DTA_TEXTURE ? GL_TEXTURE : GL_PRIMARY_COLOR;
-    };
-    // Returns the GL combine function and its two sources for one Direct3D operation.
-    const auto operation = [&](DWORD op, DWORD arg1, DWORD arg2, GLint& function, GLint& s0,
-                               GLint& s1) {
-        s0 = s1 = GL_PRIMARY_COLOR;
-        switch (op) {
-        case D3DTOP_SELECTARG1: function = GL_REPLACE; s0 = source(arg1); break;
-        case D3DTOP_SELECTARG2: function = GL_REPLACE; s0 = source(arg2); break;
-        case D3DTOP_MODULATE:
-            function = GL_MODULATE;
-            s0 = source(arg1);
-            s1 = source(arg2);
-            break;
-        default: function = GL_REPLACE; break; // a disabled stage passes the diffuse colour
-        }
-    };
-    const DWORD colourOp = ss[D3DTSS_COLOROP];
-    GLint rgb = 0, rgb0 = 0, rgb1 = 0, alpha = 0, alpha0 = 0, alpha1 = 0;
-    operation(colourOp, ss[D3DTSS_COLORARG1], ss[D3DTSS_COLORARG2], rgb, rgb0, rgb1);
-    operation(colourOp == D3DTOP_DISABLE ? D3DTOP_DISABLE : ss[D3DTSS_ALPHAOP],
-              ss[D3DTSS_ALPHAARG1], ss[D3DTSS_ALPHAARG2], alpha, alpha0, alpha1);
-    glActiveTexture(GL_TEXTURE0);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, rgb);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SRC0_RGB, rgb0);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SRC1_RGB, rgb1);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB, GL_SRC_COLOR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, alpha);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SRC0_ALPHA, alpha0);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SRC1_ALPHA, alpha1);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA, GL_SRC_ALPHA);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_ALPHA, GL_SRC_ALPHA);
-}
-
-void GLDevice::ApplyTexture() {
-    glActiveTexture(GL_TEXTURE0);
-    if (texture_ == nullptr) {
-        glBindTexture(GL_TEXTURE_2D, whiteTexture_);
-        return;
-    }
-    glBindTexture(GL_TEXTURE_2D, texture_->Name());
-    // Filters and addressing are stage state in Direct3D and texture state in GL: give them
-    // to whichever texture is bound. One level, so no mip-map filter.
-    const auto& ss = stageStates_[0];
-    GLSamplerState& applied = texture_->Sampler();
-    const GLSamplerState wanted{Filter(ss[D3DTSS_MINFILTER]), Filter(ss[D3DTSS_MAGFILTER]),
-                                Wrap(ss[D3DTSS_ADDRESSU]), Wrap(ss[D3DTSS_ADDRESSV])};
-    if (applied.minFilter != wanted.minFilter) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, wanted.minFilter);
-    }
-    if (applied.magFilter != wanted.magFilter) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, wanted.magFilter);
-    }
-    if (applied.wrapS != wanted.wrapS) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wanted.wrapS);
-    }
-    if (applied.wrapT != wanted.wrapT) {
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wanted.wrapT);
-    }
-    applied = wanted;
-}
-
-void GLDevice::ComputeFogCoordinates(const BYTE* vertices, UINT stride, UINT first, UINT count) {
-    // Camera-space position of each vertex: v x world x view (row vectors).
-    D3DMATRIX m{};
-    for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 4; ++c) {
-            float sum = 0;
-            for (int k = 0; k < 4; ++k) {
-                sum += world_.m[r][k] * view_.m[k][c];
-            }
-            m.m[r][c] = sum;
-        }
-    }
-    const float start = RenderStateFloat(D3DRS_FOGSTART);
-    const float end = RenderStateFloat(D3DRS_FOGEND);
-    const bool range = RenderState(D3DRS_RANGEFOGENABLE) != FALSE;
-    const float scale = end != start ? 1.0f / (end - start) : 0.0f;
-    for (UINT i = first; i < first + count; ++i) {
-        float p[3];
-        std::memcpy(p, vertices + static_cast<std::size_t>(i) * stride, sizeof p);
-        const float x = p[0] * m.m[0][0] + p[1] * m.m[1][0] + p[2] * m.m[2][0] + m.m[3][0];
-        const float y = p[0] * m.m[0][1] + p[1] * m.m[1][1] + p[2] * m.m[2][1] + m.m[3][1];
-        const float z = p[0] * m.m[0][2] + p[1] * m.m[1][2] + p[2] * m.m[2][2] + m.m[3][2];
-        const float distance = range ? std::sqrt(x * x + y * y + z * z) : std::fabs(z);
-        // Start equal to end leaves everything unfogged (f = 1).
-        const float f = end != start ? std::clamp((end - distance) * scale, 0.0f, 1.0f) : 1.0f;
-        fogCoordinates_[baseVertexIndex_ + i] = 1.0f - f;
-    }
-}
-
-HRESULT GLDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
-                                       UINT startIndex, UINT primitiveCount) {
-    if (type != D3DPT_TRIANGLELIST || !inScene_ || stream_ == nullptr || indices_ == nullptr ||
-        streamStride_ == 0 || primitiveCount == 0 || vertexCount == 0) {
-        return D3DERR_INVALIDCALL;
-    }
-    const std::uint64_t indexCount = static_cast<std::uint64_t>(primitiveCount) * 3;
-    const std::uint64_t vertexCapacity = stream_->Length() / streamStride_;
-    if (startIndex + indexCount > indices_->Count() ||
-        static_cast<std::uint64_t>(baseVertexIndex_) + minIndex + vertexCount > vertexCapacity) {
-        return D3DERR_INVALIDCALL;
-    }
-    // Every index must name a vertex of the stated range: GL reads the vertices from memory.
-    const std::uint16_t* indices = indices_->Indices() + startIndex;
-    const std::uint16_t* indicesEnd = indices + indexCount;
-    const auto [lowest, highest] = std::minmax_element(indices, indicesEnd);
-    if (*lowest < minIndex || *highest >= static_cast<std::uint64_t>(minIndex) + vertexCount) {
-        return D3DERR_INVALIDCALL;
-    }
-    UINT offset = 12; // after the position
-    const UINT normalOffset = offset;
-    offset += (fvf_ & D3DFVF_NORMAL) ? 12 : 0;
-    const UINT diffuseOffset = offset;
-    offset += (fvf_ & D3DFVF_DIFFUSE) ? 4 : 0;
-    offset += (fvf_ & 0x080) ? 4 : 0; // specular colour, not used
-    const UINT texOffset = offset;
-    const bool textured = ((fvf_ >> 8) & 0xF) != 0;
-    if (texOffset + (textured ? 8 : 0) > streamStride_) {
-        return D3DERR_INVALIDCALL;
-    }
-    if (!PixelWork()) {
-        return D3D_OK;
-    }
-
-    ApplyStates();
-    const BYTE* vertices = stream_->Data() + static_cast<std::size_t>(baseVertexIndex_) * streamStride_;
-    const auto stride = static_cast<GLsizei>(streamStride_);
-    glVertexPointer(3, GL_FLOAT, stride, vertices);
-    if (fvf_ & D3DFVF_NORMAL) {
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, stride, vertices + normalOffset);
-    } else {
-        glDisableClientState(GL_NORMAL_ARRAY);
-        glNormal3f(0, 0, 0);
-    }
-    if (fvf_ & D3DFVF_DIFFUSE) {
-        // 0xAARRGGBB little-endian is B, G, R, A in memory.
-        glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, vertices + diffuseOffset);
-    } else {
-        glDisableClientState(GL_COLOR_ARRAY);
-        glColor4f(1, 1, 1, 1);
-    }
-    if (textured) {
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, stride, vertices + texOffset);
-    } else {
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoord2f(0, 0);
-    }
-    if (VertexFogActive()) {
-        const std::size_t needed = static_cast<std::size_t>(vertexCapacity);
-        if (fogCoordinates_.size() < needed) {
-            fogCoordinates_.resize(needed); // grows only for a larger vertex buffer
-        }
-        float* fog = fogCoordinates_.data() + baseVertexIndex_;
-        ComputeFogCoordinates(vertices, streamStride_, minIndex, vertexCount);
-        glEnableClientState(GL_FOG_COORD_ARRAY);
-        glFogCoordPointer(GL_FLOAT, 0, fog);
-    } else {
-        glDisableClientState(GL_FOG_COORD_ARRAY);
-    }
-    glDrawRangeElements(GL_TRIANGLES, minIndex, minIndex + vertexCount - 1,
-                        static_cast<GLsizei>(indexCount), GL_UNSIGNED_SHORT, indices);
     return D3D_OK;
 }

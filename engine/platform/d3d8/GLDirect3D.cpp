@@ -16,10 +16,9 @@ struct ModeSize {
 };
 
 // Every size in every display format, smallest size first.
-constexpr std::array<ModeSize, 5> kModeSizes{{
-    {640, 480}, {800, 600}, {1024, 768}, {1280, 960}, {1280, 1024}}};
-constexpr std::array<D3DFORMAT, 3> kDisplayFormats{D3DFMT_X8R8G8B8, D3DFMT_R5G6B5,
-                                                   D3DFMT_X1R5G5B5};
+constexpr std::array<ModeSize, 5> kModeSizes{
+    {{640, 480}, {800, 600}, {1024, 768}, {1280, 960}, {1280, 1024}}};
+constexpr std::array<D3DFORMAT, 3> kDisplayFormats{D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5};
 constexpr UINT kRefreshRate = 60;
 
 bool IsDisplayFormat(D3DFORMAT format) {
@@ -32,7 +31,7 @@ bool IsDisplayFormat(D3DFORMAT format) {
 }
 
 class GLDirect3D final : public IDirect3D8 {
-public:
+  public:
     ULONG Release() override {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         delete this;
@@ -123,8 +122,8 @@ public:
         if (type != D3DDEVTYPE_HAL) {
             return D3DERR_NOTAVAILABLE;
         }
-        HWND windowHandle = parameters->hDeviceWindow != nullptr ? parameters->hDeviceWindow
-                                                                 : focusWindow;
+        HWND windowHandle =
+            parameters->hDeviceWindow != nullptr ? parameters->hDeviceWindow : focusWindow;
         SDL_Window* window = SdlWindowOf(windowHandle);
         if (window == nullptr) {
             return D3DERR_INVALIDCALL;
@@ -132,7 +131,7 @@ public:
         return GLDevice::Create(window, *parameters, device);
     }
 
-private:
+  private:
     ~GLDirect3D() override = default;
 };
 

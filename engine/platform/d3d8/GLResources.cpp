@@ -45,7 +45,9 @@ HRESULT GLVertexBuffer::Lock(UINT offset, UINT size, BYTE** data, DWORD) {
     return LockRange(length_, offset, size, data_.get(), data);
 }
 
-HRESULT GLVertexBuffer::Unlock() { return D3D_OK; }
+HRESULT GLVertexBuffer::Unlock() {
+    return D3D_OK;
+}
 
 GLIndexBuffer* GLIndexBuffer::Create(GLDevice* device, UINT length) {
     auto data = AllocateZeroed(length);
@@ -65,7 +67,9 @@ HRESULT GLIndexBuffer::Lock(UINT offset, UINT size, BYTE** data, DWORD) {
     return LockRange(length_, offset, size, data_.get(), data);
 }
 
-HRESULT GLIndexBuffer::Unlock() { return D3D_OK; }
+HRESULT GLIndexBuffer::Unlock() {
+    return D3D_OK;
+}
 
 GLTexture* GLTexture::Create(GLDevice* device, UINT width, UINT height, D3DFORMAT format,
                              D3DPOOL pool) {
@@ -74,8 +78,8 @@ GLTexture* GLTexture::Create(GLDevice* device, UINT width, UINT height, D3DFORMA
     if (!texels) {
         return nullptr;
     }
-    auto* texture = new (std::nothrow) GLTexture(device, width, height, format, pool,
-                                                 std::move(texels));
+    auto* texture =
+        new (std::nothrow) GLTexture(device, width, height, format, pool, std::move(texels));
     if (texture == nullptr) {
         return nullptr;
     }

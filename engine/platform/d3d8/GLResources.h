@@ -13,10 +13,10 @@ class GLDevice;
 
 // A resource the device can cut loose when it is released before the resource.
 class GLResource {
-public:
+  public:
     virtual void Orphan() = 0;
 
-protected:
+  protected:
     explicit GLResource(GLDevice* device) : device_(device) {}
     ~GLResource() = default;
     void Detach(); // tells the device the resource is gone
@@ -24,7 +24,7 @@ protected:
 };
 
 class GLVertexBuffer final : public IDirect3DVertexBuffer8, public GLResource {
-public:
+  public:
     static GLVertexBuffer* Create(GLDevice* device, UINT length, DWORD fvf);
     ULONG Release() override;
     HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) override;
@@ -34,7 +34,7 @@ public:
     const BYTE* Data() const { return data_.get(); }
     UINT Length() const { return length_; }
 
-private:
+  private:
     GLVertexBuffer(GLDevice* device, std::unique_ptr<BYTE[]> data, UINT length)
         : GLResource(device), data_(std::move(data)), length_(length) {}
     ~GLVertexBuffer() override = default;
@@ -43,17 +43,19 @@ private:
 };
 
 class GLIndexBuffer final : public IDirect3DIndexBuffer8, public GLResource {
-public:
+  public:
     static GLIndexBuffer* Create(GLDevice* device, UINT length);
     ULONG Release() override;
     HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) override;
     HRESULT Unlock() override;
     void Orphan() override { device_ = nullptr; }
 
-    const std::uint16_t* Indices() const { return reinterpret_cast<const std::uint16_t*>(data_.get()); }
+    const std::uint16_t* Indices() const {
+        return reinterpret_cast<const std::uint16_t*>(data_.get());
+    }
     UINT Count() const { return length_ / 2; }
 
-private:
+  private:
     GLIndexBuffer(GLDevice* device, std::unique_ptr<BYTE[]> data, UINT length)
         : GLResource(device), data_(std::move(data)), length_(length) {}
     ~GLIndexBuffer() override = default;
@@ -70,7 +72,7 @@ struct GLSamplerState {
 };
 
 class GLTexture final : public IDirect3DTexture8, public GLResource {
-public:
+  public:
     // Formats A8R8G8B8 and X8R8G8B8; one level. Null when out of memory.
     static GLTexture* Create(GLDevice* device, UINT width, UINT height, D3DFORMAT format,
                              D3DPOOL pool);
@@ -83,7 +85,7 @@ public:
     GLuint Name() const { return name_; }
     GLSamplerState& Sampler() { return sampler_; }
 
-private:
+  private:
     GLTexture(GLDevice* device, UINT width, UINT height, D3DFORMAT format, D3DPOOL pool,
               std::unique_ptr<std::uint32_t[]> texels)
         : GLResource(device), width_(width), height_(height), format_(format), pool_(pool),

@@ -66,9 +66,8 @@ Surface Decode(const std::vector<unsigned char>& bytes) {
 } // namespace
 
 HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, LPCSTR fileName, UINT width,
-                                     UINT height, UINT, DWORD usage, D3DFORMAT format,
-                                     D3DPOOL pool, DWORD filter, DWORD, D3DCOLOR,
-                                     D3DXIMAGE_INFO*, PALETTEENTRY*,
+                                     UINT height, UINT, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                     DWORD filter, DWORD, D3DCOLOR, D3DXIMAGE_INFO*, PALETTEENTRY*,
                                      IDirect3DTexture8** texture) {
     if (texture == nullptr) {
         return D3DERR_INVALIDCALL;
@@ -85,9 +84,9 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, LPCSTR fileName, 
     if (!decoded || decoded->w <= 0 || decoded->h <= 0) {
         return D3DXERR_INVALIDDATA;
     }
-    const bool hasAlpha = SDL_ISPIXELFORMAT_ALPHA(decoded->format->format) ||
-                          (decoded->format->palette != nullptr &&
-                           SDL_HasColorKey(decoded.get()) == SDL_TRUE);
+    const bool hasAlpha =
+        SDL_ISPIXELFORMAT_ALPHA(decoded->format->format) ||
+        (decoded->format->palette != nullptr && SDL_HasColorKey(decoded.get()) == SDL_TRUE);
     // 0xAARRGGBB words, alpha 0xFF where the picture has none.
     Surface argb(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
     decoded.reset();
@@ -135,9 +134,9 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, LPCSTR fileName, 
         };
         resampled = stbir_resize(source, argb->w, argb->h, argb->pitch, target,
                                  static_cast<int>(width), static_cast<int>(height), locked.Pitch,
-                                 STBIR_TYPE_UINT8, 4, STBIR_ALPHA_CHANNEL_NONE, 0,
-                                 STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP, pick(argb->w, width),
-                                 pick(argb->h, height), STBIR_COLORSPACE_LINEAR, nullptr) != 0;
+                                 STBIR_TYPE_UINT8, 4, STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP,
+                                 STBIR_EDGE_CLAMP, pick(argb->w, width), pick(argb->h, height),
+                                 STBIR_COLORSPACE_LINEAR, nullptr) != 0;
     }
     if (resampled && format == D3DFMT_X8R8G8B8) {
         for (UINT y = 0; y < height; ++y) {
