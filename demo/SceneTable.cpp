@@ -7,7 +7,7 @@
 
 // #include "demo/Test.h"
 
-// #include "demo/Polez.h"
+#include "demo/Polez.h"
 
 // #include "demo/Schtar.h"
 
@@ -15,7 +15,7 @@
 
 // #include "demo/ZwartEnWit.h"
 
-// #include "demo/Wendo.h"
+#include "demo/Wendo.h"
 
 // #include "demo/Marble.h"
 
@@ -29,7 +29,7 @@ std::span<const SceneEntry> ShowScenes() {
     static const std::vector<SceneEntry> scenes{
         // {SceneId::test, CreateScene<Test>},
 
-        // {SceneId::polez, CreateScene<Polez>},
+        {SceneId::polez, CreateScene<Polez>},
 
         // {SceneId::schtar, CreateScene<Schtar>},
 
@@ -37,7 +37,7 @@ std::span<const SceneEntry> ShowScenes() {
 
         // {SceneId::zwartEnWit, CreateScene<ZwartEnWit>},
 
-        // {SceneId::wendo, CreateScene<Wendo>},
+        {SceneId::wendo, CreateScene<Wendo>},
 
         // {SceneId::marble, CreateScene<Marble>},
     };
