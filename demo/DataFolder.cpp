@@ -23,9 +23,11 @@ bool EnterDataFolder() {
     if (error) {
         return false;
     }
-    for (const fs::path& folder : {program.parent_path(), program.parent_path().parent_path()}) {
-        if (HasData(folder)) {
-            fs::current_path(folder, error);
+    const fs::path folder = program.parent_path();
+    for (const fs::path& candidate :
+         {folder, folder.parent_path(), folder.parent_path().parent_path()}) {
+        if (HasData(candidate)) {
+            fs::current_path(candidate, error);
             return !error;
         }
     }

@@ -135,14 +135,6 @@ int main(int argc, char** argv) {
                             : job.schedule.First();
     }
 
-    // Capture renders off screen whatever display there is; nothing is played.
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-
-    if (!EnterDataFolder()) {
-        return Fail("no Data folder here or next to the program; build it with 'make build' "
-                    "or write one with vellomire-content --out Data");
-    }
-
     std::unique_ptr<FrameSink> sink;
     if (!options.outDir.empty()) {
         auto files = std::make_unique<PngSequenceSink>(options.outDir);
@@ -161,8 +153,7 @@ int main(int argc, char** argv) {
         if (options.width % 2 != 0 || options.height % 2 != 0) {
             return Fail("--video needs an even width and height");
         }
-        const std::string music = std::filesystem::absolute("Data/Demo.mp3").string();
-        sink = std::make_unique<VideoSink>(options.video, music, options.fps,
+        sink = std::make_unique<VideoSink>(options.video, "Data/Demo.mp3", options.fps,
                                            options.fps.SecondsOf(job.schedule.First()));
     } else if (sheet) {
         if (!FolderWritable(options.contactSheet)) {
@@ -171,6 +162,14 @@ int main(int argc, char** argv) {
         sink = std::move(sheet);
     }
     job.sink = sink.get();
+
+    // Capture renders off screen whatever display there is; nothing is played.
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+
+    if (!EnterDataFolder()) {
+        return Fail("no Data folder here or next to the program; build it with 'make build' "
+                    "or write one with vellomire-content --out Data");
+    }
 
     const int status = scene ? CaptureScene(job, *scene, renderFrom) : CaptureShow(job);
     if (status == 0 && job.sink != nullptr) {
