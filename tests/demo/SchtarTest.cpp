@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -107,9 +108,12 @@ TEST_F(SchtarTest, EachMissingFileIsReportedAndNothingStaysLoaded) {
         }
         EXPECT_STREQ(scene.Render(&demoClock, 0.0f).text, "Scene not initialized.");
 
-        // Put back, a later Init starts from scratch.
-        WriteBall();
-        data.WriteImage(c.file);
+        // Once the file is back, a later Init starts from scratch.
+        if (std::string(c.file) == "Bol.msh") {
+            WriteBall();
+        } else {
+            data.WriteImage(c.file);
+        }
         ASSERT_FALSE(scene.Init(&fake.application).Failed());
         scene.Release();
     }
@@ -123,11 +127,17 @@ TEST_F(SchtarTest, BoilingPushesEveryVertexOutAlongItsOwnRay) {
     LoadBall(rest);
     ASSERT_GT(rest.vertexCount, 100);
     ASSERT_FALSE(scene.Init(&fake.application).Failed());
+    std::vector<BYTE> firstFrame;
     for (const DWORD now : {0u, 1u, 777u, 5000u, 13000u, 52000u, 61234u, 999999u, 0u}) {
         SCOPED_TRACE(now);
         const std::vector<RecordedDraw> draws = RenderAt(now);
         ASSERT_FALSE(draws.empty());
         const RecordedDraw& blob = draws[0];
+        if (firstFrame.empty()) {
+            firstFrame = blob.vertexData;
+        } else if (now == 0) {
+            EXPECT_EQ(blob.vertexData, firstFrame) << "the same clock gives the same blob";
+        }
         ASSERT_EQ(blob.vertexCount, static_cast<UINT>(rest.vertexCount));
         float largest = 1.0f;
         for (int i = 0; i < rest.vertexCount; ++i) {
@@ -140,6 +150,7 @@ TEST_F(SchtarTest, BoilingPushesEveryVertexOutAlongItsOwnRay) {
                 continue;
             }
             const float k = p.x / r.x;
+            ASSERT_TRUE(std::isfinite(k)) << "vertex " << i;
             EXPECT_GE(k, 1.0f) << "vertex " << i;
             EXPECT_THAT(p.y, FloatNear(k * r.y, 1e-6f * k)) << "vertex " << i;
             EXPECT_THAT(p.z, FloatNear(k * r.z, 1e-6f * k)) << "vertex " << i;

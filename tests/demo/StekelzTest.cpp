@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
+#include <iterator>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -20,7 +22,6 @@
 
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
 class StekelzTest : public ::testing::Test {
@@ -34,7 +35,7 @@ protected:
         LoadBall(rest);
     }
 
-    RecordingDevice& device() { return fake.Device(); }
+    RecordingDevice& device() const { return fake.Device(); }
 
     // One frame at music time `s` with the demo clock reading `m` ms at every read.
     std::vector<RecordedDraw> RenderAt(float s, DWORD m = 10000) {
@@ -55,14 +56,6 @@ protected:
             }
         }
         return draw.texture == nullptr ? "flash" : "?";
-    }
-
-    std::vector<std::string> ShownAt(float s) {
-        std::vector<std::string> shown;
-        for (const RecordedDraw& draw : RenderAt(s)) {
-            shown.push_back(Shown(draw));
-        }
-        return shown;
     }
 
     std::vector<RecordedDraw> SpikePasses(const std::vector<RecordedDraw>& draws) const {
@@ -179,8 +172,11 @@ TEST_F(StekelzTest, EachMissingFileIsReportedAndNothingStaysLoaded) {
         }
         EXPECT_STREQ(scene.Render(&demoClock, 20.0f).text, "Scene not initialized.");
 
-        WriteBall();
-        data.WriteImage(c.file);
+        if (std::string(c.file) == "Bol.msh") {
+            WriteBall();
+        } else {
+            data.WriteImage(c.file);
+        }
         ASSERT_FALSE(scene.Init(&fake.application).Failed());
         scene.Release();
     }
@@ -191,10 +187,16 @@ TEST_F(StekelzTest, EachMissingFileIsReportedAndNothingStaysLoaded) {
 // three passes are the same ball turned 0, 0.05 and 0.1 further about each axis.
 TEST_F(StekelzTest, TheBallIsPushedOutAlongItsRaysInAllThreePasses) {
     ASSERT_FALSE(scene.Init(&fake.application).Failed());
+    std::vector<BYTE> firstFrame;
     for (const DWORD m : {0u, 1u, 950u, 13000u, 27777u, 51999u, 400000u, 0u}) {
         SCOPED_TRACE(m);
         const std::vector<RecordedDraw> passes = SpikePasses(RenderAt(20.0f, m));
         ASSERT_EQ(passes.size(), 3u);
+        if (firstFrame.empty()) {
+            firstFrame = passes[0].vertexData;
+        } else if (m == 0) {
+            EXPECT_EQ(passes[0].vertexData, firstFrame) << "the same clock gives the same ball";
+        }
         const Angles turning = Turning(m, -1.0f);
         float largest = 0.0f;
         for (int pass = 0; pass < 3; ++pass) {
