@@ -9,9 +9,9 @@
 
 #include "demo/Polez.h"
 
-// #include "demo/Schtar.h"
+#include "demo/Schtar.h"
 
-// #include "demo/Stekelz.h"
+#include "demo/Stekelz.h"
 
 // #include "demo/ZwartEnWit.h"
 
@@ -31,9 +31,9 @@ std::span<const SceneEntry> ShowScenes() {
 
         {SceneId::polez, CreateScene<Polez>},
 
-        // {SceneId::schtar, CreateScene<Schtar>},
+        {SceneId::schtar, CreateScene<Schtar>},
 
-        // {SceneId::stekelz, CreateScene<Stekelz>},
+        {SceneId::stekelz, CreateScene<Stekelz>},
 
         // {SceneId::zwartEnWit, CreateScene<ZwartEnWit>},
 
