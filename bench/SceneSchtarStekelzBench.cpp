@@ -24,7 +24,7 @@ DWORD Now() {
 }
 
 template <class Interface> class NullBuffer : public Interface {
-public:
+  public:
     explicit NullBuffer(UINT length) : bytes(length) {}
     ULONG Release() override { return 0; }
     HRESULT Lock(UINT, UINT, BYTE** data, DWORD) override {
@@ -33,13 +33,13 @@ public:
     }
     HRESULT Unlock() override { return D3D_OK; }
 
-private:
+  private:
     std::vector<BYTE> bytes;
 };
 
 // Holds its texels so the texture loader can fill it.
 class NullTexture : public IDirect3DTexture8 {
-public:
+  public:
     NullTexture(UINT w, UINT h) : width(w), height(h), texels(std::size_t{w} * h) {}
     ULONG Release() override {
         delete this;
@@ -59,14 +59,14 @@ public:
     }
     HRESULT UnlockRect(UINT) override { return D3D_OK; }
 
-private:
+  private:
     UINT width;
     UINT height;
     std::vector<std::uint32_t> texels;
 };
 
 class NullDevice : public IDirect3DDevice8 {
-public:
+  public:
     ULONG Release() override { return 0; }
     HRESULT TestCooperativeLevel() override { return D3D_OK; }
     HRESULT Reset(D3DPRESENT_PARAMETERS*) override { return D3D_OK; }
@@ -109,7 +109,7 @@ public:
 };
 
 class NullApplication : public Application {
-public:
+  public:
     NullApplication() : Application(0) { Create(640, 480); }
     ~NullApplication() override {
         device = nullptr;
@@ -127,7 +127,7 @@ public:
     EngineResult Update() override { return 0; }
     LRESULT HandleMessage(UINT, WPARAM, LPARAM) override { return 0; }
 
-private:
+  private:
     NullDevice nullDevice;
     NullBuffer<IDirect3DVertexBuffer8> vertices{vertexBufferBytes};
     NullBuffer<IDirect3DIndexBuffer8> indices{indexBufferBytes};

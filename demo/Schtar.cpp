@@ -49,7 +49,9 @@ void Report(EngineResult code) {
 
 Schtar::Schtar() = default;
 
-Schtar::~Schtar() { Release(); }
+Schtar::~Schtar() {
+    Release();
+}
 
 SceneResult Schtar::Init(Application* app) {
     if (initialized) {

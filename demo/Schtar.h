@@ -21,7 +21,7 @@ class Texture;
 class Timer;
 
 class Schtar : public Scene {
-public:
+  public:
     Schtar();
     ~Schtar() override;
 
@@ -30,7 +30,7 @@ public:
     SceneResult Render(Timer* timer, float seconds) override;
     void Release() override;
 
-private:
+  private:
     void BoilBlob(const Timer& timer);
     void DrawParticlesAndLogo(const Timer& timer, float t, const D3DMATRIX& orbit);
 

@@ -56,7 +56,9 @@ Camera BannerCamera() {
 
 Stekelz::Stekelz() = default;
 
-Stekelz::~Stekelz() { Release(); }
+Stekelz::~Stekelz() {
+    Release();
+}
 
 SceneResult Stekelz::Init(Application* app) {
     if (initialized) {

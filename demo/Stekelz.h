@@ -17,7 +17,7 @@ class Texture;
 class Timer;
 
 class Stekelz : public Scene {
-public:
+  public:
     Stekelz();
     ~Stekelz() override;
 
@@ -26,7 +26,7 @@ public:
     SceneResult Render(Timer* timer, float seconds) override;
     void Release() override;
 
-private:
+  private:
     void DeformBall(const Timer& timer);
     void DrawBackdrop(const Texture& banner);
     void DrawOverlay(const Texture& banner, bool flash, float seconds, float start);

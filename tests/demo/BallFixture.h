@@ -13,7 +13,8 @@
 // Written into the working directory's "Data" folder (a ScopedDataFolder).
 inline void WriteBall() {
     constexpr float radius = 180.0f;
-    std::vector<D3DVECTOR> positions{{0.0f, 0.0f, 0.0f}, {0.0f, radius, 0.0f}, {0.0f, -radius, 0.0f}};
+    std::vector<D3DVECTOR> positions{
+        {0.0f, 0.0f, 0.0f}, {0.0f, radius, 0.0f}, {0.0f, -radius, 0.0f}};
     for (int ring = -4; ring <= 4; ++ring) {
         const float latitude = static_cast<float>(ring) * 0.34906584f; // 20 degrees
         for (int step = 0; step < 16; ++step) {

@@ -22,7 +22,7 @@ namespace {
 using ::testing::FloatNear;
 
 class SchtarTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         WriteBall();
         data.WriteImage("Bot1.bmp");
@@ -221,9 +221,9 @@ TEST_F(SchtarTest, TheLogoSwellsOnTheAccentsAndEasesBack) {
         float width, height;
     };
     const Case cases[] = {
-        {15000, 1.2f, 0.35f}, {40000, 1.2f, 0.35f}, {51999, 1.2f, 0.35f}, {52000, 2.2f, 0.6f},
-        {52750, 1.7f, 0.475f}, {53499, 1.2f, 0.35f}, {53500, 2.2f, 0.6f}, {55000, 1.2f, 0.35f},
-        {56000, 1.2f, 0.35f}, {60000, 2.6f, 0.8f},  {63250, 2.2f, 0.6f}, {66000, 1.2f, 0.35f},
+        {15000, 1.2f, 0.35f},  {40000, 1.2f, 0.35f}, {51999, 1.2f, 0.35f}, {52000, 2.2f, 0.6f},
+        {52750, 1.7f, 0.475f}, {53499, 1.2f, 0.35f}, {53500, 2.2f, 0.6f},  {55000, 1.2f, 0.35f},
+        {56000, 1.2f, 0.35f},  {60000, 2.6f, 0.8f},  {63250, 2.2f, 0.6f},  {66000, 1.2f, 0.35f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ms);

@@ -14,8 +14,8 @@
 
 #include <algorithm>
 #include <bit>
-#include <iterator>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <string>
 #include <vector>
@@ -25,7 +25,7 @@ namespace {
 using ::testing::ElementsAreArray;
 
 class StekelzTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         WriteBall();
         data.WriteImage("Stekel.jpg");
@@ -202,10 +202,10 @@ TEST_F(StekelzTest, TheBallIsPushedOutAlongItsRaysInAllThreePasses) {
         for (int pass = 0; pass < 3; ++pass) {
             const float offset = 0.05f * static_cast<float>(pass);
             ASSERT_EQ(passes[pass].vertexCount, 4u * static_cast<UINT>(rest.vertexCount));
-            const RayFit fit = FitRays(
-                Unturned(passes[pass], rest.vertexCount,
-                         {turning.a + offset, turning.b + offset, turning.c + offset}),
-                rest);
+            const RayFit fit =
+                FitRays(Unturned(passes[pass], rest.vertexCount,
+                                 {turning.a + offset, turning.b + offset, turning.c + offset}),
+                        rest);
             EXPECT_LT(fit.offRay, 2e-5f) << "pass " << pass;
             EXPECT_GE(fit.smallestK, 1.0f - 1e-5f) << "pass " << pass;
             largest = std::max(largest, fit.largestK);
@@ -238,8 +238,8 @@ TEST_F(StekelzTest, TheFogEndGrowsOverTheFirstPhase) {
     struct Case {
         float s, end;
     };
-    for (const Case c : {Case{13.0f, 0.0f}, Case{19.5f, 1.2f}, Case{26.0f, 2.4f},
-                         Case{33.0f, 2.4f}, Case{45.0f, 2.4f}}) {
+    for (const Case c : {Case{13.0f, 0.0f}, Case{19.5f, 1.2f}, Case{26.0f, 2.4f}, Case{33.0f, 2.4f},
+                         Case{45.0f, 2.4f}}) {
         SCOPED_TRACE(c.s);
         for (const RecordedDraw& draw : RenderAt(c.s)) {
             if (Shown(draw) != "spikes") {
