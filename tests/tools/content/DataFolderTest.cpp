@@ -6,8 +6,9 @@
 #include "geometry/Mesh.h"
 #include "sound/audio/Mp3Decoder.h"
 
-#include <SDL.h>
-#include <SDL_image.h>
+#include "platform/d3d8/D3D8.h"
+#include "support/RecordingDevice.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -28,26 +29,29 @@ std::vector<std::uint8_t> ReadAll(const std::string& path) {
 
 struct Picture {
     int width = 0, height = 0;
-    std::vector<std::uint8_t> rgb; // 3 bytes per pixel
-    int At(int x, int y, int c) const { return rgb[(static_cast<std::size_t>(y) * width + x) * 3 + c]; }
+    std::vector<std::uint32_t> texels; // X8R8G8B8
+    int At(int x, int y, int c) const {
+        return static_cast<int>((texels[static_cast<std::size_t>(y) * width + x] >> (16 - 8 * c)) & 0xFF);
+    }
     double Brightness(int x, int y) const { return (At(x, y, 0) + At(x, y, 1) + At(x, y, 2)) / 3.0; }
 };
 
-// Decoded with SDL2_image, the decoder behind the engine's texture-file loader.
-Picture Decode(const std::string& name) {
+// Loaded as the scenes load it: the engine's texture-file loader at the given size, one
+// level, managed, onto a recording device whose texels can be read back.
+Picture Load(const std::string& name, int width, int height) {
     Picture picture;
-    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> loaded(IMG_Load((kData + "/" + name).c_str()), SDL_FreeSurface);
-    if (!loaded) {
+    RecordingDevice device;
+    IDirect3DTexture8* texture = nullptr;
+    if (D3DXCreateTextureFromFileExA(&device, (kData + "/" + name).c_str(), static_cast<UINT>(width),
+                                     static_cast<UINT>(height), 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
+                                     D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr, &texture) != D3D_OK) {
         return picture;
     }
-    std::unique_ptr<SDL_Surface, void (*)(SDL_Surface*)> rgb(SDL_ConvertSurfaceFormat(loaded.get(), SDL_PIXELFORMAT_RGB24, 0),
-                                                             SDL_FreeSurface);
-    picture.width = rgb->w;
-    picture.height = rgb->h;
-    for (int y = 0; y < rgb->h; ++y) {
-        const auto* row = static_cast<const std::uint8_t*>(rgb->pixels) + y * rgb->pitch;
-        picture.rgb.insert(picture.rgb.end(), row, row + rgb->w * 3);
-    }
+    auto* recorded = static_cast<RecordingTexture*>(texture);
+    picture.width = static_cast<int>(recorded->width);
+    picture.height = static_cast<int>(recorded->height);
+    picture.texels = recorded->texels;
+    texture->Release();
     return picture;
 }
 
@@ -116,10 +120,10 @@ void SeamAndInterior(const Picture& p, double& seam, double& interior) {
 
 } // namespace
 
-TEST(DataFolder, EveryTextureDecodesAtItsLoadSizeWithContent) {
+TEST(DataFolder, EveryTextureLoadsAtItsSizeWithContent) {
     for (const TextureCase& c : kTextures) {
         SCOPED_TRACE(c.name);
-        const Picture p = Decode(c.name);
+        const Picture p = Load(c.name, c.width, c.height);
         ASSERT_EQ(p.width, c.width);
         ASSERT_EQ(p.height, c.height);
         double sum = 0, sumSq = 0;
