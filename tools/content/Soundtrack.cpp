@@ -200,9 +200,9 @@ void Emerge(Arranger& a) { // 13 - 26: the spiked ball comes out of the fog
         const Chord& chord = ChordAt(prog, bar);
         const bool last = t + kBar >= end - 1e-9;
         const double grooveEnd = last ? end - kBeat : end;
-        a.DrumBar(t, grooveEnd, "x...x...x...x...", "", "", bar < 2 ? "..x...x...x...x." : "o.x.o.x.o.x.o.xo", "", 1.0f);
+        a.DrumBar(t, grooveEnd, "x...x...x...x...", "", "", bar < 2 ? "..x...x...x...x." : "o.x.o.x.o.x.o.xo", "", 0.75f);
         const float bright = 0.3f + 0.08f * static_cast<float>(bar);
-        a.BassBar(t, grooveEnd, chord, "..0...0...0...0.", 0.42f, bright);
+        a.BassBar(t, grooveEnd, chord, "..0...0...0...0.", 0.34f, bright);
         a.Pad(t, std::min(end, t + kBar), chord, 0.16f, 0.2f + 0.05f * static_cast<float>(bar));
         a.Arpeggio(t, std::min(end, t + kBar), chord, 0.07f, 0.4f + 0.06f * static_cast<float>(bar));
     }
