@@ -47,9 +47,11 @@ Image MakeSpike() {
         float r = std::hypot(cx, cy) * 2;
         float along = (cx - cy) * 0.70710678f;  // position along the needle, -0.7..0.7
         float across = (cx + cy) * 0.70710678f; // distance from the needle's axis
-        float needle = std::exp(-across * across / 0.0025f) * Falloff(std::fabs(along) * 1.42f, 0.5f);
-        float core = Falloff(r, 6.0f);
-        return Hex(0x7FD8FF) * (needle * 0.9f + core * 0.6f) + Hex(0xFFFFFF) * (Falloff(r * 3, 1.0f) * 0.5f);
+        float needle = std::exp(-across * across / 0.0012f) * Falloff(std::fabs(along) * 1.42f, 0.5f);
+        float core = Falloff(r, 10.0f);
+        // Thousands of spikes overlap three times over: keep each one faint and coloured so
+        // the sum stays blue instead of burning to white.
+        return Hex(0x3A8CFF) * (needle * 0.45f + core * 0.3f) + Hex(0xFFFFFF) * (Falloff(r * 4, 1.0f) * 0.2f);
     });
 }
 

@@ -205,7 +205,7 @@ static Image MakeTunnelLayer(bool warm) {
             Rgb c = warm ? Hex(0x1A0612) * base * 20.0f : Hex(0x040C1E) * base * 20.0f;
             Rgb lineColour = warm ? Hex(0xFF6A2A) : Hex(0x3AB8FF);
             Rgb accentColour = warm ? Hex(0xD02A9A) : Hex(0x7A4AFF);
-            c = c + lineColour * (light * 0.8f * nearCentre) + accentColour * (accent * 0.7f * nearCentre);
+            c = c + lineColour * (light * 0.6f * nearCentre) + accentColour * (accent * 0.55f * nearCentre);
             c = c + (warm ? Hex(0xFFD0A0) : Hex(0xC0F0FF)) * (core * 0.25f);
             image.At(x, y) = c;
         }

@@ -137,7 +137,7 @@ MeshData MakeGem(float radius) {
 MeshData MakePoleCluster(float reach) {
     MeshData mesh;
     Random random(5557);
-    const int bars = 9;
+    const int bars = 8;
     for (int i = 0; i < bars; ++i) {
         // Axes spread over the sphere (golden-angle spiral) and tipped a little at random.
         float h = 1.0f - (static_cast<float>(i) + 0.5f) / static_cast<float>(bars);
@@ -152,7 +152,7 @@ MeshData MakePoleCluster(float reach) {
         Vec3 across2 = Cross(across1, axis);
 
         const int corners = (i % 3 == 0) ? 4 : 6;
-        const float width = random.Range(4.0f, 7.0f);
+        const float width = random.Range(5.0f, 8.0f);
         const Vec3 centre = across1 * random.Range(-6.0f, 6.0f) + across2 * random.Range(-6.0f, 6.0f);
         // The centre lies across the axis, so a corner is at most sqrt(|centre|^2 + half^2)
         // + width from the origin: the longest half-length that stays within reach.

@@ -75,7 +75,7 @@ Image MakeCloud() {
 }
 
 Image MakeChessboard() {
-    const int size = 256, squares = 8;
+    const int size = 256, squares = 16;
     const float cell = F(size) / F(squares);
     Image image(size, size);
     for (int y = 0; y < size; ++y) {
