@@ -6,6 +6,7 @@
 #include "platform/Texture.h"
 #include "support/FakeApplication.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -18,9 +19,9 @@ inline void FillMesh(Mesh& mesh, const std::vector<D3DVECTOR>& positions,
     mesh.vertexCount = static_cast<std::int32_t>(positions.size());
     mesh.faceCount = static_cast<std::int32_t>(faces.size());
     mesh.positions = new D3DVECTOR[positions.size()];
-    std::memcpy(mesh.positions, positions.data(), positions.size() * sizeof(D3DVECTOR));
+    std::copy(positions.begin(), positions.end(), mesh.positions);
     mesh.faces = new MeshFace[faces.size()];
-    std::memcpy(mesh.faces, faces.data(), faces.size() * sizeof(MeshFace));
+    std::copy(faces.begin(), faces.end(), mesh.faces);
 }
 
 // A mesh of `vertexCount` vertices on a line and `faceCount` faces over its first vertices.
