@@ -19,7 +19,7 @@ build: configure
 
 test: deps
 	@$(MAKE) --no-print-directory build
-	@cd $(BUILD_DIR) && ctest $(CTEST_FLAGS)
+	@ctest --preset $(PRESET) $(CTEST_FLAGS)
 
 test-asan: deps
 	@$(MAKE) --no-print-directory test PRESET=asan
