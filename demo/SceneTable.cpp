@@ -17,7 +17,7 @@
 
 #include "demo/Wendo.h"
 
-// #include "demo/Marble.h"
+#include "demo/Marble.h"
 
 const char* SceneName(SceneId id) {
     static constexpr const char* names[sceneIdCount] = {"Test",       "Polez", "Schtar", "Stekelz",
@@ -39,7 +39,7 @@ std::span<const SceneEntry> ShowScenes() {
 
         {SceneId::wendo, CreateScene<Wendo>},
 
-        // {SceneId::marble, CreateScene<Marble>},
+        {SceneId::marble, CreateScene<Marble>},
     };
     return scenes;
 }
