@@ -5,7 +5,6 @@
 #include "effects/RendererResult.h"
 #include "effects/VectorMath.h"
 #include "platform/EngineResult.h"
-#include "platform/GLTestDevice.h"
 #include "platform/Timer.h"
 #include "support/FakeApplication.h"
 
@@ -22,9 +21,6 @@ using ::testing::HasSubstr;
 
 class PolezTest : public ::testing::Test {
   protected:
-    // The fake application opens a real (offscreen) window.
-    static void SetUpTestSuite() { KeepGLDriverLoaded(); }
-
     void SetUp() override {
         WriteAllFiles();
         ASSERT_EQ(fake.Create(), 0);

@@ -4,7 +4,6 @@
 #include "SceneTestSupport.h"
 #include "effects/VectorMath.h"
 #include "platform/EngineResult.h"
-#include "platform/GLTestDevice.h"
 #include "platform/Timer.h"
 #include "support/FakeApplication.h"
 
@@ -22,9 +21,6 @@ using ::testing::IsEmpty;
 
 class WendoTest : public ::testing::Test {
   protected:
-    // The fake application opens a real (offscreen) window.
-    static void SetUpTestSuite() { KeepGLDriverLoaded(); }
-
     void SetUp() override {
         WriteAllFiles();
         ASSERT_EQ(fake.Create(), 0);
