@@ -105,6 +105,7 @@ private:
         if (!failed && job.schedule.Contains(frame)) {
             if (job.sink == nullptr) {
                 rates.FrameDone(MusicSecondsOfCurrentFrame());
+                ++grabbed;
             } else if (Grab(frame)) {
                 ++grabbed;
             } else {
@@ -164,14 +165,14 @@ private:
 };
 
 int Finish(const CaptureJob& job, const FrameGrabber& grabber, int status) {
-    if (job.sink == nullptr) {
-        grabber.ReportRates();
-        return status;
-    }
     if (!grabber.Failed() && grabber.FramesGrabbed() == 0) {
         std::fprintf(stderr, "vellomire-capture: no frames were captured: the show ended before "
                              "the first frame asked for (is every scene built?)\n");
         return 1;
+    }
+    if (job.sink == nullptr) {
+        grabber.ReportRates();
+        return status;
     }
     const bool finished = job.sink->Finish();
     if (grabber.Failed() || !finished) {
