@@ -5,7 +5,7 @@
 // Each scene enables its include and its entry below. The blank lines between them keep one
 // scene's change from touching another's.
 
-// #include "demo/Test.h"
+#include "demo/Test.h"
 
 #include "demo/Polez.h"
 
@@ -13,7 +13,7 @@
 
 #include "demo/Stekelz.h"
 
-// #include "demo/ZwartEnWit.h"
+#include "demo/ZwartEnWit.h"
 
 #include "demo/Wendo.h"
 
@@ -27,7 +27,7 @@ const char* SceneName(SceneId id) {
 
 std::span<const SceneEntry> ShowScenes() {
     static const std::vector<SceneEntry> scenes{
-        // {SceneId::test, CreateScene<Test>},
+        {SceneId::test, CreateScene<Test>},
 
         {SceneId::polez, CreateScene<Polez>},
 
@@ -35,7 +35,7 @@ std::span<const SceneEntry> ShowScenes() {
 
         {SceneId::stekelz, CreateScene<Stekelz>},
 
-        // {SceneId::zwartEnWit, CreateScene<ZwartEnWit>},
+        {SceneId::zwartEnWit, CreateScene<ZwartEnWit>},
 
         {SceneId::wendo, CreateScene<Wendo>},
 
