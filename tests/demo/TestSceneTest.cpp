@@ -6,7 +6,6 @@
 #include "SceneTestSupport.h"
 #include "effects/VectorMath.h"
 #include "platform/EngineResult.h"
-#include "platform/GLTestDevice.h"
 #include "platform/Timer.h"
 #include "support/FakeApplication.h"
 
@@ -31,9 +30,6 @@ const D3DVECTOR ballRest[] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {-0.64
 
 class TestSceneTest : public ::testing::Test {
   protected:
-    // The fake application opens a real (offscreen) window.
-    static void SetUpTestSuite() { KeepGLDriverLoaded(); }
-
     void SetUp() override {
         WriteAllFiles();
         ASSERT_EQ(fake.Create(), 0);

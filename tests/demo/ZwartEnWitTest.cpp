@@ -7,7 +7,6 @@
 #include "geometry/Random.h"
 #include "platform/Camera.h"
 #include "platform/EngineResult.h"
-#include "platform/GLTestDevice.h"
 #include "platform/Timer.h"
 #include "support/FakeApplication.h"
 
@@ -36,9 +35,6 @@ std::int8_t Sample(int column, int row) {
 
 class ZwartEnWitTest : public ::testing::Test {
   protected:
-    // The fake application opens a real (offscreen) window.
-    static void SetUpTestSuite() { KeepGLDriverLoaded(); }
-
     void SetUp() override {
         WriteAllFiles();
         ASSERT_EQ(fake.Create(), 0);
