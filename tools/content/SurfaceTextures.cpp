@@ -56,10 +56,13 @@ Image MakeMarble(int colour) {
 }
 
 Image MakeCloud() {
+    // Some 250 huge triangles carry this texture, lit and added on top of each other (dozens
+    // deep in the middle of the view), so it is mostly black with thin bright wisps: the sum
+    // then reads as layered cloud rather than a white screen.
     const int size = 128;
     Image image(size, size);
-    static const Rgb ramp[] = {Hex(0x04060F), Hex(0x1B2650), Hex(0x6C6FB0), Hex(0xD8D4F0),
-                               Hex(0xFFFFFF)};
+    static const Rgb ramp[] = {Hex(0x000000), Hex(0x0A0C24), Hex(0x2A2A6A), Hex(0x8A86D0),
+                               Hex(0xE8E4FF)};
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             float u = (F(x) + 0.5f) / F(size), v = (F(y) + 0.5f) / F(size);
@@ -67,8 +70,8 @@ Image MakeCloud() {
             float n = Fbm(u * 4 + warp * 0.6f, v * 4 - warp * 0.6f, 4, 6, 0.55f, 97);
             // The warp moves samples by a fraction of a cell; sampling stays on the 4-cell
             // period because the warp itself is periodic, so the tile is still seamless.
-            float density = Smoothstep(-0.35f, 0.55f, n);
-            image.At(x, y) = Ramp(ramp, density);
+            float wisp = Smoothstep(-0.1f, 0.45f, n);
+            image.At(x, y) = Ramp(ramp, wisp * wisp) * 0.38f;
         }
     }
     return image;
