@@ -244,6 +244,9 @@ TEST(ApplicationDeviceTest, NoDirect3DObjectOrWindowClassOrWindowFailsCreate) {
         EXPECT_TRUE(fake.direct3D.ReleasedAsOftenAsHandedOut());
         EXPECT_TRUE(UnregisterClassA("Quorvane", nullptr)); // still the test's, not released
     }
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        GTEST_SKIP() << "a window failure can only be provoked before video has started";
+    }
     {
         FakeApplication fake;
         const std::string driver = std::getenv("SDL_VIDEODRIVER");
@@ -309,7 +312,7 @@ TEST_F(ApplicationUpdateTest, NotResetRebuildsTheBuffersAndDrawsAgain) {
                                    D3DUSAGE_DYNAMIC, D3DFMT_INDEX16, D3DPOOL_DEFAULT),
                             Call("Clear", 0, D3DCLEAR_TARGET, 0, 0.0f, 0),
                             Call("Clear", 0, D3DCLEAR_ZBUFFER, 0, 1.0f, 0)));
-    const D3DPRESENT_PARAMETERS& used = device.CallsNamed("Reset")[0].parameters;
+    const D3DPRESENT_PARAMETERS used = device.CallsNamed("Reset").at(0).parameters;
     EXPECT_EQ(used.BackBufferFormat, D3DFMT_X8R8G8B8);
     EXPECT_EQ(used.hDeviceWindow, app.GetWindowHandle());
     EXPECT_EQ(used.FullScreen_PresentationInterval, 0x80000000u);

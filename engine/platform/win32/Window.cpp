@@ -62,6 +62,23 @@ bool HasDisplay() {
     return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
 }
 
+// SDL video starts with the first window and stays up, with its GL library loaded, for the
+// rest of the process: unloading the GL driver (as SDL does when the last GL window goes)
+// would leave the memory the driver keeps for the process with no module to attribute it
+// to, so leak checkers could neither name nor suppress it. It also spares a driver reload
+// for every window.
+bool StartVideo() {
+    static bool started = false;
+    if (!started) {
+        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+            return false;
+        }
+        started = true;
+        SDL_GL_LoadLibrary(nullptr); // drivers without GL (dummy) refuse; windows then lack GL
+    }
+    return true;
+}
+
 SDL_Window* OpenSdlWindow(LPCSTR caption, int x, int y, int width, int height) {
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
     if (host::IsCapture()) {
@@ -175,19 +192,17 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD, int x, i
     if (registered == Classes().end()) {
         return nullptr;
     }
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (!StartVideo()) {
         std::fprintf(stderr, "CreateWindowExA: %s\n", SDL_GetError());
         return nullptr;
     }
     auto window = std::make_unique<HWND__>();
-    window->videoInitialised = true;
     window->procedure = registered->second.description.lpfnWndProc;
     window->className = registered->second.name;
     window->caption = windowName != nullptr ? windowName : "";
     window->sdl.reset(OpenSdlWindow(window->caption.c_str(), x, y, width, height));
     if (window->sdl == nullptr) {
         std::fprintf(stderr, "CreateWindowExA: %s\n", SDL_GetError());
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return nullptr;
     }
     window->sdlId = SDL_GetWindowID(window->sdl.get());
@@ -237,11 +252,7 @@ BOOL DestroyWindow(HWND handle) {
         return TRUE; // destroyed from inside its own WM_DESTROY
     }
     win32::ForgetMessagesOf(handle);
-    const bool releaseVideo = (*live)->videoInitialised;
     windows.erase(live);
-    if (releaseVideo) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    }
     return TRUE;
 }
 

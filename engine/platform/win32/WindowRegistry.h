@@ -22,7 +22,6 @@ struct HWND__ {
     std::unique_ptr<SDL_Window, SdlWindowDeleter> sdl;
     Uint32 sdlId = 0;
     bool visible = false;
-    bool videoInitialised = false; // this window holds one reference on SDL's video subsystem
 };
 
 namespace win32 {
