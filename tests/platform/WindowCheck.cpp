@@ -27,8 +27,8 @@ int main() {
     Timer timer;
     bool hidden = true;
     while (app.IsActive()) {
-        if (timer.ElapsedMilliseconds() > 30000) {
-            std::fprintf(stderr, "no close request within 30 s\n");
+        if (timer.ElapsedMilliseconds() > 60000) {
+            std::fprintf(stderr, "no close request within 60 s\n");
             return 2;
         }
         app.ClearTarget(0x00C02020);
