@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/GLDriverLeaks.h"
 #include <chrono>
-#include <dlfcn.h>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -48,9 +48,7 @@ class EscapeAfterOneSecond : public Scene {
 };
 
 TEST(DemoPlay, TheMusicPositionIsTheShowsClock) {
-    // See DemoTest.cpp: keeps the drivers mapped for the leak check.
-    dlopen("libEGL_mesa.so.0", RTLD_NOW | RTLD_NODELETE);
-    dlopen("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", RTLD_NOW | RTLD_NODELETE);
+    KeepGLDriverLoaded();
 
     const fs::path folder =
         fs::temp_directory_path() / ("vellomire-demo-play-test-" + std::to_string(getpid()));

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/GLDriverLeaks.h"
 #include <cstdio>
-#include <dlfcn.h>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -139,12 +139,7 @@ void ExpectInOrder(const std::string& transcript, const std::vector<std::string>
 
 class DemoRun : public testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        // Mesa's EGL and software drivers are unloaded before the leak check runs, which then
-        // cannot attribute their known leaks to them (tests/lsan.supp). Keep them mapped.
-        dlopen("libEGL_mesa.so.0", RTLD_NOW | RTLD_NODELETE);
-        dlopen("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", RTLD_NOW | RTLD_NODELETE);
-    }
+    static void SetUpTestSuite() { KeepGLDriverLoaded(); }
 
     void SetUp() override {
         folder = fs::temp_directory_path() / ("vellomire-demo-test-" + std::to_string(getpid()));

@@ -9,10 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include "support/GLDriverLeaks.h"
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -60,12 +60,7 @@ constexpr int bannerTexture = 6;
 
 class MarbleScene : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        // Keep Mesa's EGL and software drivers mapped so that the leak check can attribute
-        // their known leaks to them (tests/lsan.supp).
-        dlopen("libEGL_mesa.so.0", RTLD_NOW | RTLD_NODELETE);
-        dlopen("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", RTLD_NOW | RTLD_NODELETE);
-    }
+    static void SetUpTestSuite() { KeepGLDriverLoaded(); }
 
     void SetUp() override {
         SetTimeSourceForTesting(FakeClock);

@@ -13,9 +13,9 @@
 #include "platform/Texture.h"
 #include "platform/d3d8/ReadBack.h"
 
+#include "support/GLDriverLeaks.h"
 #include <SDL.h>
 #include <SDL_image.h>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -41,12 +41,7 @@ struct Rgb {
 
 class RendererPixels : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        // Mesa's EGL and software drivers are unloaded with the last window, before the leak
-        // check runs, which then cannot attribute their known leaks (tests/lsan.supp).
-        dlopen("libEGL_mesa.so.0", RTLD_NOW | RTLD_NODELETE);
-        dlopen("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", RTLD_NOW | RTLD_NODELETE);
-    }
+    static void SetUpTestSuite() { KeepGLDriverLoaded(); }
 
     void SetUp() override { ASSERT_EQ(application.Create(640, 480), 0); }
 

@@ -5,19 +5,8 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_image.h>
 
-#include <dlfcn.h>
-
 #include <cstdlib>
 #include <cstring>
-
-void KeepGLDriverLoaded() {
-    static const bool kept = [] {
-        dlopen("libEGL_mesa.so.0", RTLD_NOW | RTLD_NODELETE);
-        dlopen("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", RTLD_NOW | RTLD_NODELETE);
-        return true;
-    }();
-    (void)kept;
-}
 
 HWND OpenTestWindow() {
     static const bool registered = [] {

@@ -4,6 +4,7 @@
 
 #include "platform/d3d8/D3D8.h"
 #include "platform/d3d8/ReadBack.h"
+#include "support/GLDriverLeaks.h"
 
 #include <gtest/gtest.h>
 
@@ -25,11 +26,6 @@ static_assert(sizeof(TestVertex) == 36);
 struct Rgb {
     int r, g, b;
 };
-
-// Mesa's EGL and software drivers are unloaded with the last GL window, before the leak check
-// runs, which then cannot attribute their known leaks to them (tests/lsan.supp). Keeps them
-// mapped for the rest of the process; tests that open GL windows call it first.
-void KeepGLDriverLoaded();
 
 class GLDeviceTest : public ::testing::Test {
   protected:

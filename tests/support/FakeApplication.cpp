@@ -1,6 +1,6 @@
 #include "support/FakeApplication.h"
 
-#include <dlfcn.h>
+#include "support/GLDriverLeaks.h"
 
 #include <cstdlib>
 #include <stdexcept>
@@ -8,18 +8,12 @@
 FakeApplication::FakeApplication() {
     // Never a real window on someone's screen when a test is run by hand.
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
-    // The offscreen window loads Mesa's EGL and software drivers and unloads them with the
-    // last window, before the leak check runs, which then cannot attribute their known leaks
-    // to them (tests/lsan.supp). Keep them mapped for the rest of the process.
-    static const bool kept = [] {
-        dlopen("libEGL_mesa.so.0", RTLD_NOW | RTLD_NODELETE);
-        dlopen("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", RTLD_NOW | RTLD_NODELETE);
-        return true;
-    }();
-    (void)kept;
+    KeepGLDriverLoaded();
 }
 
-FakeApplication::~FakeApplication() { application.Release(); }
+FakeApplication::~FakeApplication() {
+    application.Release();
+}
 
 RecordingDevice& FakeApplication::Device() const {
     RecordingDevice* device = direct3D.LastDevice();
