@@ -278,13 +278,9 @@ void Marble::RenderCloud(Timer& timer, float t) {
     renderer->EnableLighting();
     renderer->SetAmbient(0x00131313);
     renderer->EnableAdditive();
-    if (const EngineResult result = EnableFog(*application, backdrop, -10.0f, 230.6f); result < 0) {
-        OutputDebugStringA(DescribeEngineError(result));
-    }
+    ReportDrawFailure(EnableFog(*application, backdrop, -10.0f, 230.6f));
     Draw();
-    if (const EngineResult result = DisableFog(*application); result < 0) {
-        OutputDebugStringA(DescribeEngineError(result));
-    }
+    ReportDrawFailure(DisableFog(*application));
 
     DrawBanner();
 }
@@ -304,9 +300,7 @@ void Marble::DrawBanner() {
 }
 
 void Marble::Draw() {
-    if (const EngineResult result = renderer->Render(); result < 0) {
-        OutputDebugStringA(DescribeEngineError(result));
-    }
+    ReportDrawFailure(renderer->Render());
 }
 
 void Marble::Release() {

@@ -9,18 +9,11 @@
 #include "platform/Material.h"
 #include "platform/Texture.h"
 #include "platform/Timer.h"
-#include "platform/win32/Windows.h"
 
 namespace {
 
 constexpr const char* shortCaption = "Polez (Scene)";
 constexpr D3DCOLOR backgroundGrey = 0x00262626;
-
-void ReportDrawFailure(EngineResult code) {
-    if (code < 0) {
-        OutputDebugStringA(DescribeEngineError(code));
-    }
-}
 
 // Elapsed milliseconds of the demo clock, read afresh for each angle, times radians per ms.
 float Angle(const Timer& timer, float radiansPerMillisecond) {

@@ -1,6 +1,8 @@
 #pragma once
 // The interface through which the driver holds every scene of the show.
 
+#include "platform/EngineResult.h"
+
 class Application;
 class Timer;
 
@@ -24,6 +26,10 @@ inline constexpr SceneResult SceneAlreadyInitialized(const char* shortCaption) {
 inline constexpr SceneResult SceneNotInitialized(const char* shortCaption) {
     return {"Scene not initialized.", shortCaption};
 }
+
+// A drawing operation that failed does not end the frame: its description goes to the
+// debugger output and the scene goes on. Does nothing for a code that is not negative.
+void ReportDrawFailure(EngineResult code);
 
 // A concrete scene's constructor loads nothing; Init loads everything, Render draws one frame
 // for the absolute music time in seconds (the back buffer already cleared to black, depth 1.0;

@@ -12,7 +12,6 @@
 #include "platform/MathF.h"
 #include "platform/Texture.h"
 #include "platform/Timer.h"
-#include "platform/win32/Windows.h"
 
 namespace {
 
@@ -39,12 +38,6 @@ float Milliseconds(const Timer& timer) {
 }
 
 // A failed draw is only written to the debugger output; the frame goes on.
-void Report(EngineResult code) {
-    if (code < 0) {
-        OutputDebugStringA(DescribeEngineError(code));
-    }
-}
-
 } // namespace
 
 Schtar::Schtar() = default;
@@ -139,7 +132,7 @@ SceneResult Schtar::Render(Timer* timer, float /*seconds*/) {
     if (fogged) {
         EnableFog(*application, background, 0.0f, 4.9f);
     }
-    Report(meshRenderer->Render());
+    ReportDrawFailure(meshRenderer->Render());
     if (fogged) {
         DisableFog(*application);
     }
@@ -183,7 +176,7 @@ void Schtar::DrawParticlesAndLogo(const Timer& timer, float t, const D3DMATRIX& 
     billboardRenderer->SetRotationZ(Milliseconds(timer) * 0.00073f);
     billboardRenderer->SetSize(0.015f);
     billboardRenderer->DisableDepthClear();
-    Report(billboardRenderer->Render());
+    ReportDrawFailure(billboardRenderer->Render());
 
     Camera logoCamera;
     logoCamera.SetPosition(0.0f, 0.0f, -1.0f);
@@ -208,7 +201,7 @@ void Schtar::DrawParticlesAndLogo(const Timer& timer, float t, const D3DMATRIX& 
         }
     }
     // The renderer clears depth first, so the logo lies over everything.
-    Report(meshRenderer->Render());
+    ReportDrawFailure(meshRenderer->Render());
     meshRenderer->DisableAdditive();
 }
 

@@ -31,12 +31,6 @@ float Milliseconds(const Timer& timer) {
 }
 
 // A failed draw is only written to the debugger output; the frame goes on.
-void Report(EngineResult code) {
-    if (code < 0) {
-        OutputDebugStringA(DescribeEngineError(code));
-    }
-}
-
 // The flash over a banner that came up at `start` seconds, for `seconds` from `start` to
 // `start` + 2: a grey in all four bytes falling from 0xBEBEBEBE to 0.
 D3DCOLOR FlashColor(float seconds, float start) {
@@ -153,7 +147,7 @@ SceneResult Stekelz::Render(Timer* timer, float seconds) {
         billboardRenderer->SetRotationX(a + offset);
         billboardRenderer->SetRotationY(b + offset);
         billboardRenderer->SetRotationZ(c + offset);
-        Report(billboardRenderer->Render());
+        ReportDrawFailure(billboardRenderer->Render());
     }
     DisableFog(*application);
 
@@ -194,7 +188,7 @@ void Stekelz::DrawBackdrop(const Texture& banner) {
     meshRenderer->SetRotationX(0.0f);
     meshRenderer->SetRotationY(0.0f);
     meshRenderer->SetRotationZ(0.0f);
-    Report(meshRenderer->Render());
+    ReportDrawFailure(meshRenderer->Render());
 }
 
 void Stekelz::DrawOverlay(const Texture& banner, bool flash, float seconds, float start) {
@@ -208,7 +202,7 @@ void Stekelz::DrawOverlay(const Texture& banner, bool flash, float seconds, floa
     meshRenderer->SetRotationZ(0.0f);
     meshRenderer->DisableLighting();
     meshRenderer->EnableAdditive();
-    Report(meshRenderer->Render());
+    ReportDrawFailure(meshRenderer->Render());
     if (!flash) {
         return;
     }
@@ -224,7 +218,7 @@ void Stekelz::DrawOverlay(const Texture& banner, bool flash, float seconds, floa
     meshRenderer->DisableLighting();
     meshRenderer->EnableAdditive();
     meshRenderer->SetColor(FlashColor(seconds, start));
-    Report(meshRenderer->Render());
+    ReportDrawFailure(meshRenderer->Render());
     meshRenderer->SetColor(white);
 }
 

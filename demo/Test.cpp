@@ -10,7 +10,6 @@
 #include "platform/MathF.h"
 #include "platform/Texture.h"
 #include "platform/Timer.h"
-#include "platform/win32/Windows.h"
 
 namespace {
 
@@ -44,12 +43,6 @@ constexpr CardWindow cardWindows[Test::cardCount] = {
     {10.0f, 17.5f, 0.13333334f, -5.0f, 5.0f},
     {17.5f, 26.0f, 0.11764706f, 5.0f, -5.0f},
 };
-
-void ReportDrawFailure(EngineResult code) {
-    if (code < 0) {
-        OutputDebugStringA(DescribeEngineError(code));
-    }
-}
 
 // Demo-clock milliseconds, read afresh at every use, as a float.
 float Now(const Timer& timer) {

@@ -14,7 +14,9 @@ constexpr TimelineWindow timeline[] = {
 
 } // namespace
 
-std::span<const TimelineWindow> TimelineWindows() { return timeline; }
+std::span<const TimelineWindow> TimelineWindows() {
+    return timeline;
+}
 
 int TimelineWindowAt(float seconds) {
     int found = -1;

@@ -7,7 +7,6 @@
 #include "platform/MathF.h"
 #include "platform/Texture.h"
 #include "platform/Timer.h"
-#include "platform/win32/Windows.h"
 
 #include <cmath>
 
@@ -19,12 +18,6 @@ constexpr int layerCount = 10;
 // Scene-clock seconds: the picture switches after switchTime; the flash fades out by flashEnd.
 constexpr float switchTime = 12.75f;
 constexpr float flashEnd = 15.0f;
-
-void ReportDrawFailure(EngineResult code) {
-    if (code < 0) {
-        OutputDebugStringA(DescribeEngineError(code));
-    }
-}
 
 } // namespace
 

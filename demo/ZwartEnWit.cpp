@@ -12,19 +12,12 @@
 #include "platform/Material.h"
 #include "platform/Texture.h"
 #include "platform/Timer.h"
-#include "platform/win32/Windows.h"
 
 namespace {
 
 constexpr const char* shortCaption = "ZwartEnWit (Scene)";
 constexpr D3DCOLOR backgroundGrey = 0x00262626;
 constexpr float sheetHeight = -13.45f;
-
-void ReportDrawFailure(EngineResult code) {
-    if (code < 0) {
-        OutputDebugStringA(DescribeEngineError(code));
-    }
-}
 
 // Demo-clock milliseconds, read afresh for each angle, times radians per millisecond.
 float Angle(const Timer& timer, float radiansPerMillisecond) {

@@ -34,7 +34,7 @@ void RequestStop() {
 
 // Frames per second of each timeline window, for --benchmark.
 class WindowRates {
-public:
+  public:
     void FrameDone(float seconds) {
         const auto now = Clock::now();
         const int window = TimelineWindowAt(seconds);
@@ -61,7 +61,7 @@ public:
         }
     }
 
-private:
+  private:
     using Clock = std::chrono::steady_clock;
     static constexpr std::size_t windowCount = 8;
     std::uint64_t frames[windowCount] = {};
@@ -73,7 +73,7 @@ private:
 // Runs at every present: hands a scheduled frame to the sink, then moves the virtual clock
 // on by one frame and decides whether the next frame draws pixels at all.
 class FrameGrabber {
-public:
+  public:
     explicit FrameGrabber(const CaptureJob& captureJob)
         : job(captureJob), progress(job.schedule.Count()) {
         host::CaptureSettings settings;
@@ -99,7 +99,7 @@ public:
     // Advances the clock without rendering (frames before a scene's first Render).
     void Skip() { Advance(host::VirtualFrame()); }
 
-private:
+  private:
     void Presented() {
         const std::uint64_t frame = host::VirtualFrame();
         if (!failed && job.schedule.Contains(frame)) {

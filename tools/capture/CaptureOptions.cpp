@@ -122,7 +122,8 @@ std::optional<CaptureOptions> ParseCaptureOptions(int argc, const char* const* a
             continue;
         }
         if (i + 1 >= argc) {
-            error = std::string(name) + (name.rfind("--", 0) == 0 ? " needs a value" : ": unknown option");
+            error = std::string(name) +
+                    (name.rfind("--", 0) == 0 ? " needs a value" : ": unknown option");
             return std::nullopt;
         }
         const std::string_view value = argv[++i];

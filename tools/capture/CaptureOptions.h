@@ -11,9 +11,7 @@ struct FrameRate {
     std::uint32_t num = 60;
     std::uint32_t den = 1;
 
-    double SecondsOf(std::uint64_t frame) const {
-        return static_cast<double>(frame) * den / num;
-    }
+    double SecondsOf(std::uint64_t frame) const { return static_cast<double>(frame) * den / num; }
     // The first frame that starts at or after `seconds` (never before 0).
     std::uint64_t FirstFrameAtOrAfter(double seconds) const;
     // The last frame that starts at or before `seconds`.

@@ -102,8 +102,7 @@ bool ContactSheetSink::Finish() {
                         sheet.begin() + ((y + row) * sheetWidth + x) * 3);
         }
         if (font != nullptr) {
-            DrawLabel(font, cell.label, x + 2, y + cell.height + 4, sheetWidth, sheetHeight,
-                      sheet);
+            DrawLabel(font, cell.label, x + 2, y + cell.height + 4, sheetWidth, sheetHeight, sheet);
         }
         ++placed;
     }

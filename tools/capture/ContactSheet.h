@@ -10,7 +10,7 @@
 #include <vector>
 
 class ContactSheetSink : public FrameSink {
-public:
+  public:
     explicit ContactSheetSink(std::string file);
 
     // Labels the frame that will arrive with this index.
@@ -19,7 +19,7 @@ public:
     bool Write(const Frame& frame) override;
     bool Finish() override;
 
-private:
+  private:
     struct Cell {
         std::string label;
         int width = 0;

@@ -5,7 +5,7 @@
 #include <vector>
 
 class FrameSchedule {
-public:
+  public:
     static FrameSchedule Range(std::uint64_t first, std::uint64_t last);
     static FrameSchedule Frames(std::vector<std::uint64_t> frames); // at least one
 
@@ -14,7 +14,7 @@ public:
     std::uint64_t Last() const { return last; }
     std::uint64_t Count() const;
 
-private:
+  private:
     std::uint64_t first = 0;
     std::uint64_t last = 0;
     std::vector<std::uint64_t> frames; // sorted and unique; empty for a range

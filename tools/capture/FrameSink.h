@@ -14,7 +14,7 @@ struct Frame {
 };
 
 class FrameSink {
-public:
+  public:
     virtual ~FrameSink() = default;
     // False (with Error set) when the frame could not be written; the capture then stops.
     virtual bool Write(const Frame& frame) = 0;
@@ -22,6 +22,6 @@ public:
     virtual bool Finish() = 0;
     const std::string& Error() const { return error; }
 
-protected:
+  protected:
     std::string error;
 };

@@ -129,10 +129,8 @@ int main(int argc, char** argv) {
     }
     if (scene) {
         // A scene's clock starts at its first Render: begin where its window begins.
-        const auto window =
-            WindowOf(*scene, options.fps.SecondsOf(job.schedule.First()));
-        renderFrom = window ? options.fps.FirstFrameAtOrAfter(window->start)
-                            : job.schedule.First();
+        const auto window = WindowOf(*scene, options.fps.SecondsOf(job.schedule.First()));
+        renderFrom = window ? options.fps.FirstFrameAtOrAfter(window->start) : job.schedule.First();
     }
 
     std::unique_ptr<FrameSink> sink;
@@ -173,7 +171,7 @@ int main(int argc, char** argv) {
 
     const int status = scene ? CaptureScene(job, *scene, renderFrom) : CaptureShow(job);
     if (status == 0 && job.sink != nullptr) {
-        const std::string& where = !options.outDir.empty() ? options.outDir
+        const std::string& where = !options.outDir.empty()  ? options.outDir
                                    : !options.video.empty() ? options.video
                                                             : options.contactSheet;
         std::printf("Wrote %s\n", where.c_str());

@@ -12,13 +12,13 @@ bool WritePng(const std::string& path, int width, int height, const std::uint8_t
 std::string SequenceFileName(const std::string& dir, std::uint64_t frame);
 
 class PngSequenceSink : public FrameSink {
-public:
+  public:
     // Creates the folder when missing; Ready() tells whether it can be written.
     explicit PngSequenceSink(std::string dir);
     bool Ready() const { return error.empty(); }
     bool Write(const Frame& frame) override;
     bool Finish() override { return true; }
 
-private:
+  private:
     std::string dir;
 };

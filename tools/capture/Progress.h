@@ -6,7 +6,7 @@
 #include <cstdint>
 
 class Progress {
-public:
+  public:
     explicit Progress(std::uint64_t totalFrames);
     ~Progress();
     Progress(const Progress&) = delete;
@@ -14,7 +14,7 @@ public:
 
     void FrameDone();
 
-private:
+  private:
     using Clock = std::chrono::steady_clock;
     std::uint64_t total;
     std::uint64_t done = 0;

@@ -48,14 +48,14 @@ bool VideoSink::Start(int width, int height) {
     std::vector<std::string> args = {
         "ffmpeg", "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
         // Picture: exactly one input frame per output frame.
-        "-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size, "-framerate", rate,
-        "-i", "pipe:0",
+        "-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size, "-framerate", rate, "-i",
+        "pipe:0",
         // Sound: the soundtrack from the first frame's time (decoded gaplessly, seek exact).
-        "-ss", start, "-i", music, "-map", "0:v:0", "-map", "1:a:0",
-        "-vf", "scale=out_color_matrix=bt709:out_range=tv,format=yuv420p",
-        "-c:v", "libx264", "-preset", "medium", "-crf", "16", "-fps_mode", "cfr",
-        "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709",
-        "-color_range", "tv", "-c:a", "aac", "-b:a", "192k", "-shortest"};
+        "-ss", start, "-i", music, "-map", "0:v:0", "-map", "1:a:0", "-vf",
+        "scale=out_color_matrix=bt709:out_range=tv,format=yuv420p", "-c:v", "libx264", "-preset",
+        "medium", "-crf", "16", "-fps_mode", "cfr", "-colorspace", "bt709", "-color_primaries",
+        "bt709", "-color_trc", "bt709", "-color_range", "tv", "-c:a", "aac", "-b:a", "192k",
+        "-shortest"};
     if (file.ends_with(".mp4")) {
         args.insert(args.end(), {"-movflags", "+faststart"});
     }

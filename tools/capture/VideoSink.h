@@ -11,7 +11,7 @@
 bool FfmpegAvailable();
 
 class VideoSink : public FrameSink {
-public:
+  public:
     VideoSink(std::string file, std::string music, FrameRate fps, double startSeconds);
     ~VideoSink() override;
     VideoSink(const VideoSink&) = delete;
@@ -20,7 +20,7 @@ public:
     bool Write(const Frame& frame) override;
     bool Finish() override;
 
-private:
+  private:
     bool Start(int width, int height);
 
     std::string file;

@@ -14,8 +14,8 @@ std::optional<CaptureOptions> Parse(std::vector<const char*> args, std::string& 
 
 TEST(CaptureOptions, AcceptsRatesSizesAndTimes) {
     std::string error;
-    const auto options = Parse({"--fps", "60000/1001", "--size", "1920x1080", "--supersample",
-                                "2", "--from", "5", "--to", "6.5", "--out", "frames"},
+    const auto options = Parse({"--fps", "60000/1001", "--size", "1920x1080", "--supersample", "2",
+                                "--from", "5", "--to", "6.5", "--out", "frames"},
                                error);
     ASSERT_TRUE(options) << error;
     EXPECT_EQ(options->fps.num, 60000u);

@@ -35,7 +35,8 @@ RgbPicture ReadPng(const std::filesystem::path& file) {
     if (pixels == nullptr) {
         return {};
     }
-    picture.rgb.assign(pixels, pixels + static_cast<std::size_t>(picture.width) * picture.height * 3);
+    picture.rgb.assign(pixels,
+                       pixels + static_cast<std::size_t>(picture.width) * picture.height * 3);
     stbi_image_free(pixels);
     return picture;
 }
@@ -57,7 +58,8 @@ double Psnr(const RgbPicture& a, const RgbPicture& b) {
 }
 
 ScratchFolder::ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vellomire-capture-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "vellomire-capture-XXXXXX").string();
     if (mkdtemp(pattern.data()) != nullptr) {
         path = pattern;
     }

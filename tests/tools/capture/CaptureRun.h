@@ -24,13 +24,13 @@ double Psnr(const RgbPicture& a, const RgbPicture& b);
 
 // A fresh folder under the temporary directory, removed with the object.
 class ScratchFolder {
-public:
+  public:
     ScratchFolder();
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     const std::filesystem::path& Path() const { return path; }
 
-private:
+  private:
     std::filesystem::path path;
 };

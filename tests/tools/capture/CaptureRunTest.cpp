@@ -25,14 +25,14 @@ std::string FrameFile(int frame) {
 }
 
 // Skips the test when the show has no scene at the captured time in this build.
-#define CAPTURE_OR_SKIP(arguments)                                                             \
-    do {                                                                                       \
-        std::string log;                                                                       \
-        const int status = RunCapture(arguments, &log);                                        \
-        if (status != 0 && log.find("no frames were captured") != std::string::npos) {         \
-            GTEST_SKIP() << "no scene at that time in this build";                             \
-        }                                                                                      \
-        ASSERT_EQ(status, 0) << log;                                                           \
+#define CAPTURE_OR_SKIP(arguments)                                                                 \
+    do {                                                                                           \
+        std::string log;                                                                           \
+        const int status = RunCapture(arguments, &log);                                            \
+        if (status != 0 && log.find("no frames were captured") != std::string::npos) {             \
+            GTEST_SKIP() << "no scene at that time in this build";                                 \
+        }                                                                                          \
+        ASSERT_EQ(status, 0) << log;                                                               \
     } while (false)
 
 TEST(CaptureRun, TwoCapturesOfARangeAreBitIdentical) {
@@ -65,8 +65,8 @@ TEST(CaptureRun, StartingLaterGivesTheSameFramesAsRunningFromTheStart) {
 }
 
 std::string Probe(const fs::path& video, const std::string& entries) {
-    const std::string command = "ffprobe -v error -of default=noprint_wrappers=1 " + entries +
-                                " '" + video.string() + "'";
+    const std::string command =
+        "ffprobe -v error -of default=noprint_wrappers=1 " + entries + " '" + video.string() + "'";
     FILE* pipe = popen(command.c_str(), "r");
     std::string out;
     char buffer[512];
@@ -90,8 +90,7 @@ TEST(CaptureRun, VideoHasAConstantRateBothStreamsAndAlignedSound) {
     }
     ScratchFolder folder;
     const fs::path video = folder.Path() / "clip.mp4";
-    CAPTURE_OR_SKIP("--from 10 --to 11 --fps 60000/1001 --size 320x240 --video " +
-                    video.string());
+    CAPTURE_OR_SKIP("--from 10 --to 11 --fps 60000/1001 --size 320x240 --video " + video.string());
     const std::string picture =
         Probe(video, "-select_streams v:0 -show_entries "
                      "stream=codec_type,width,height,r_frame_rate,avg_frame_rate,color_space,"

@@ -49,10 +49,10 @@ TEST(GoldenFrames, EveryListedFrameMatchesItsGoldenPicture) {
             at += (at.empty() ? "" : ",") + seconds;
         }
         std::string log;
-        const int status = RunCapture("--scene " + scene + " --at " + at +
-                                          " --size 320x240 --supersample 2 --out " +
-                                          scratch.Path().string(),
-                                      &log);
+        const int status =
+            RunCapture("--scene " + scene + " --at " + at +
+                           " --size 320x240 --supersample 2 --out " + scratch.Path().string(),
+                       &log);
         ASSERT_EQ(status, 0) << log;
         for (const std::string& seconds : times) {
             SCOPED_TRACE(seconds);
