@@ -29,9 +29,9 @@ struct Playing {
     bool ok = false;
 
     explicit Playing(double seconds) {
-        WriteBytes(folder.File("tone.mp3"),
-                   MakeToneMp3({44100, 2, static_cast<std::uint64_t>(seconds * 44100), false,
-                                false}));
+        WriteBytes(
+            folder.File("tone.mp3"),
+            MakeToneMp3({44100, 2, static_cast<std::uint64_t>(seconds * 44100), false, false}));
         if (system.Init(44100, nullptr) != 0) {
             setenv("SDL_AUDIODRIVER", "dummy", 1);
             if (system.Init(44100, nullptr) != 0) {
@@ -43,7 +43,9 @@ struct Playing {
     ~Playing() { stream.Free(); }
 };
 
-double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 void BM_PositionLatency(benchmark::State& state) {
     for (auto _ : state) {

@@ -13,6 +13,8 @@
 #include "platform/Material.h"
 #include "platform/d3d8/ReadBack.h"
 
+#include "NullApplication.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -22,95 +24,9 @@
 
 namespace {
 
-// A device and buffers that accept everything and do nothing.
-class NullVertexBuffer : public IDirect3DVertexBuffer8 {
-  public:
-    ULONG Release() override { return 0; }
-    HRESULT Lock(UINT, UINT, BYTE** data, DWORD) override {
-        *data = bytes.data();
-        return D3D_OK;
-    }
-    HRESULT Unlock() override { return D3D_OK; }
-    std::vector<BYTE> bytes = std::vector<BYTE>(Application::vertexBufferBytes);
-};
-
-class NullIndexBuffer : public IDirect3DIndexBuffer8 {
-  public:
-    ULONG Release() override { return 0; }
-    HRESULT Lock(UINT, UINT, BYTE** data, DWORD) override {
-        *data = bytes.data();
-        return D3D_OK;
-    }
-    HRESULT Unlock() override { return D3D_OK; }
-    std::vector<BYTE> bytes = std::vector<BYTE>(Application::indexBufferBytes);
-};
-
-class NullDevice : public IDirect3DDevice8 {
-  public:
-    ULONG Release() override { return 0; }
-    HRESULT TestCooperativeLevel() override { return D3D_OK; }
-    HRESULT Reset(D3DPRESENT_PARAMETERS*) override { return D3D_OK; }
-    HRESULT Present(const RECT*, const RECT*, HWND, const RGNDATA*) override { return D3D_OK; }
-    HRESULT Clear(DWORD, const D3DRECT*, DWORD, D3DCOLOR, float, DWORD) override { return D3D_OK; }
-    HRESULT CreateVertexBuffer(UINT, DWORD, DWORD, D3DPOOL, IDirect3DVertexBuffer8**) override {
-        return E_FAIL;
-    }
-    HRESULT CreateIndexBuffer(UINT, DWORD, D3DFORMAT, D3DPOOL, IDirect3DIndexBuffer8**) override {
-        return E_FAIL;
-    }
-    HRESULT CreateTexture(UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL,
-                          IDirect3DTexture8**) override {
-        return E_FAIL;
-    }
-    HRESULT SetTransform(D3DTRANSFORMSTATETYPE, const D3DMATRIX* matrix) override {
-        benchmark::DoNotOptimize(matrix);
-        return D3D_OK;
-    }
-    HRESULT GetTransform(D3DTRANSFORMSTATETYPE, D3DMATRIX*) override { return E_FAIL; }
-    HRESULT SetRenderState(D3DRENDERSTATETYPE, DWORD) override { return D3D_OK; }
-    HRESULT GetRenderState(D3DRENDERSTATETYPE, DWORD*) override { return E_FAIL; }
-    HRESULT SetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD) override { return D3D_OK; }
-    HRESULT GetTextureStageState(DWORD, D3DTEXTURESTAGESTATETYPE, DWORD*) override {
-        return E_FAIL;
-    }
-    HRESULT SetTexture(DWORD, IDirect3DBaseTexture8*) override { return D3D_OK; }
-    HRESULT SetMaterial(const D3DMATERIAL8*) override { return D3D_OK; }
-    HRESULT SetLight(DWORD, const D3DLIGHT8*) override { return D3D_OK; }
-    HRESULT LightEnable(DWORD, BOOL) override { return D3D_OK; }
-    HRESULT SetStreamSource(UINT, IDirect3DVertexBuffer8*, UINT) override { return D3D_OK; }
-    HRESULT SetVertexShader(DWORD) override { return D3D_OK; }
-    HRESULT SetIndices(IDirect3DIndexBuffer8*, UINT) override { return D3D_OK; }
-    HRESULT BeginScene() override { return D3D_OK; }
-    HRESULT EndScene() override { return D3D_OK; }
-    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE, UINT, UINT, UINT, UINT) override {
-        return D3D_OK;
-    }
-};
-
-class NullApplication : public Application {
-  public:
-    NullApplication() : Application(0) { Create(640, 480); }
-    ~NullApplication() override { Release(); }
-    EngineResult Create(int, int) override {
-        device = &nullDevice;
-        vertexBuffer = &nullVertexBuffer;
-        indexBuffer = &nullIndexBuffer;
-        active = true;
-        deviceUsable = true;
-        return 0;
-    }
-    EngineResult Update() override { return 0; }
-    LRESULT HandleMessage(UINT, WPARAM, LPARAM) override { return 0; }
-
-  private:
-    NullDevice nullDevice;
-    NullVertexBuffer nullVertexBuffer;
-    NullIndexBuffer nullIndexBuffer;
-};
-
 std::unique_ptr<Application> MakeApplication(bool gl) {
     if (!gl) {
-        return std::make_unique<NullApplication>();
+        return std::make_unique<bench::NullApplication>();
     }
     setenv("SDL_VIDEODRIVER", "offscreen", 0);
     auto application = std::make_unique<FullscreenApplication>(0);
