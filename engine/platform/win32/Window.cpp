@@ -1,11 +1,8 @@
-#include "platform/win32/Host.h"
-#include "platform/win32/SdlWindow.h"
 #include "platform/win32/WindowRegistry.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -42,68 +39,7 @@ char arrowCursor;
 
 HCURSOR currentCursor = reinterpret_cast<HCURSOR>(&arrowCursor);
 
-void ApplyCursor() {
-    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
-        SDL_ShowCursor(currentCursor != nullptr ? SDL_ENABLE : SDL_DISABLE);
-    }
-}
-
-bool HasDisplay() {
-    if (host::IsCapture()) {
-        return false;
-    }
-    const char* driver = std::getenv("SDL_VIDEODRIVER");
-    if (driver != nullptr &&
-        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
-        return false;
-    }
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
-}
-
-// SDL video starts with the first window and stays up, with its GL library loaded, for the
-// rest of the process: unloading the GL driver (as SDL does when the last GL window goes)
-// would leave the memory the driver keeps for the process with no module to attribute it
-// to, so leak checkers could neither name nor suppress it. It also spares a driver reload
-// for every window.
-bool StartVideo() {
-    static bool started = false;
-    if (!started) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-            return false;
-        }
-        started = true;
-        SDL_GL_LoadLibrary(nullptr); // drivers without GL (dummy) refuse; windows then lack GL
-    }
-    return true;
-}
-
-SDL_Window* OpenSdlWindow(LPCSTR caption, int x, int y, int width, int height) {
-    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
-    if (host::IsCapture()) {
-        // Video is rendered off-screen; the window only carries the GL context.
-        const host::CaptureSettings& capture = host::Capture();
-        width = capture.width * capture.supersample;
-        height = capture.height * capture.supersample;
-    } else {
-        // Desktop full screen, created at the desktop's size as well: without a window manager
-        // (a bare X server) nobody else would resize it.
-        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
-        SDL_DisplayMode desktop{};
-        if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
-            width = desktop.w;
-            height = desktop.h;
-        }
-    }
-    SDL_Window* window = SDL_CreateWindow(caption, x, y, width, height, flags);
-    if (window == nullptr) {
-        // Video drivers without OpenGL (SDL's dummy) still get a window; the device then
-        // reports that it cannot create its context.
-        window = SDL_CreateWindow(caption, x, y, width, height, flags & ~SDL_WINDOW_OPENGL);
-    }
-    return window;
-}
+void ApplyCursor() { win32::ShowHostPointer(currentCursor != nullptr); }
 
 } // namespace
 
@@ -121,10 +57,10 @@ HWND__* FindWindow(HWND window) {
     return nullptr;
 }
 
-HWND FindWindowForSdl(Uint32 sdlId) {
+HWND FindWindowForHost(std::uint32_t hostId) {
     auto& windows = Windows();
     for (const auto& live : windows) {
-        if (live->sdl != nullptr && live->sdlId == sdlId) {
+        if (live->host != nullptr && live->hostId == hostId) {
             return live.get();
         }
     }
@@ -192,20 +128,15 @@ HWND CreateWindowExA(DWORD, LPCSTR className, LPCSTR windowName, DWORD, int x, i
     if (registered == Classes().end()) {
         return nullptr;
     }
-    if (!StartVideo()) {
-        std::fprintf(stderr, "CreateWindowExA: %s\n", SDL_GetError());
-        return nullptr;
-    }
     auto window = std::make_unique<HWND__>();
     window->procedure = registered->second.description.lpfnWndProc;
     window->className = registered->second.name;
     window->caption = windowName != nullptr ? windowName : "";
-    window->sdl.reset(OpenSdlWindow(window->caption.c_str(), x, y, width, height));
-    if (window->sdl == nullptr) {
-        std::fprintf(stderr, "CreateWindowExA: %s\n", SDL_GetError());
+    window->host.reset(win32::OpenHostWindow(window->caption.c_str(), x, y, width, height));
+    if (window->host == nullptr) {
         return nullptr;
     }
-    window->sdlId = SDL_GetWindowID(window->sdl.get());
+    window->hostId = win32::HostWindowId(window->host.get());
     ApplyCursor();
 
     HWND handle = window.get();
@@ -231,12 +162,7 @@ BOOL ShowWindow(HWND handle, int command) {
     }
     window->visible = show;
     // Shown in capture mode too: the device takes a hidden window for a minimised one.
-    if (show) {
-        SDL_ShowWindow(window->sdl.get());
-        SDL_RaiseWindow(window->sdl.get());
-    } else {
-        SDL_HideWindow(window->sdl.get());
-    }
+    win32::ShowHostWindow(window->host.get(), show);
     return wasVisible ? TRUE : FALSE;
 }
 
@@ -264,7 +190,7 @@ BOOL SetWindowTextA(HWND handle, LPCSTR text) {
         return FALSE;
     }
     window->caption = text != nullptr ? text : "";
-    SDL_SetWindowTitle(window->sdl.get(), window->caption.c_str());
+    win32::SetHostWindowTitle(window->host.get(), window->caption.c_str());
     return TRUE;
 }
 
@@ -323,15 +249,8 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     const bool endsInLineBreak = length > 0 && body[length - 1] == '\n';
     std::fprintf(stderr, "%s: %s%s", title, body, endsInLineBreak ? "" : "\n");
     std::fflush(stderr);
-    if (HasDisplay()) {
-        const Uint32 icon = (type & MB_ICONERROR) != 0 ? SDL_MESSAGEBOX_ERROR
-                                                      : SDL_MESSAGEBOX_INFORMATION;
-        SDL_ShowSimpleMessageBox(icon, title, body, SdlWindowOf(owner));
-    }
+    HWND__* window = win32::FindWindow(owner);
+    win32::ShowHostMessageBox(window != nullptr ? window->host.get() : nullptr, title, body,
+                              (type & MB_ICONERROR) != 0);
     return IDOK;
-}
-
-SDL_Window* SdlWindowOf(HWND handle) {
-    HWND__* window = win32::FindWindow(handle);
-    return window != nullptr ? window->sdl.get() : nullptr;
 }
