@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <cstring>
 
 #include <filesystem>
 #include <fstream>
@@ -117,6 +121,45 @@ TEST_F(FilesTest, ClosedAndForeignHandlesAreRefused) {
     EXPECT_FALSE(ReadFile(INVALID_HANDLE_VALUE, &byte, 1, &got, nullptr));
     EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
     EXPECT_FALSE(CloseHandle(nullptr));
+}
+
+// A named pipe with no writer would block a plain open for ever; these come back at once.
+TEST_F(FilesTest, PipesDevicesAndSocketsAreRefusedWithoutWaiting) {
+    ASSERT_EQ(mkfifo("Data/Pipe.jpg", 0600), 0);
+    const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(listener, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, "Data/Socket.bmp");
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    for (const char* name : {"Data\\Pipe.jpg", "Data\\pipe.JPG", "Data\\Socket.bmp", "/dev/null",
+                             "/dev/zero"}) {
+        EXPECT_EQ(Open(name), INVALID_HANDLE_VALUE) << name;
+    }
+    close(listener);
+}
+
+// Sizes and positions past 4 GiB are not cut to 32 bits (the file is sparse: no disk used).
+TEST_F(FilesTest, FilesOfFourGibibytesAndMoreAreMeasuredAndReadWhereAsked) {
+    constexpr std::int64_t far = (std::int64_t{1} << 32) + 5;
+    {
+        std::ofstream out("Data/Huge.bin", std::ios::binary);
+        out.seekp(far);
+        out << "tail";
+    }
+    HANDLE file = Open("Data\\Huge.bin");
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    LARGE_INTEGER size{};
+    ASSERT_TRUE(GetFileSizeEx(file, &size));
+    EXPECT_EQ(size.QuadPart, far + 4);
+    LARGE_INTEGER reached{};
+    ASSERT_TRUE(SetFilePointerEx(file, LARGE_INTEGER{far}, &reached, FILE_BEGIN));
+    EXPECT_EQ(reached.QuadPart, far);
+    EXPECT_EQ(ReadAll(file, 4), "tail");
+    ASSERT_TRUE(SetFilePointerEx(file, LARGE_INTEGER{-4}, &reached, FILE_END));
+    EXPECT_EQ(reached.QuadPart, far);
+    EXPECT_FALSE(SetFilePointerEx(file, LARGE_INTEGER{-1}, nullptr, FILE_BEGIN));
+    CloseHandle(file);
 }
 
 TEST_F(FilesTest, OnlyExistingFilesAreOpenedNothingIsCreated) {

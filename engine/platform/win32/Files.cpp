@@ -31,15 +31,18 @@ bool IsOpen(OpenFile* file) {
     return OpenFiles().count(file) != 0;
 }
 
-// Opens a regular file read-only; -1 when it is missing or not a regular file.
+// Opens a regular file read-only; -1 when it is missing or not a regular file. Opening does
+// not wait: a named pipe with no writer, a device or a folder is refused at once.
 int OpenRegular(const std::string& path) {
-    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (descriptor < 0) {
         return -1;
     }
     struct stat status {};
-    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+        fcntl(descriptor, F_SETFL, 0) != 0) {
         close(descriptor);
+        errno = EINVAL; // found, but not something to read
         return -1;
     }
     return descriptor;
@@ -119,6 +122,36 @@ BOOL ReadFile(HANDLE handle, LPVOID buffer, DWORD bytesToRead, DWORD* bytesRead,
         *bytesRead = done;
     }
     return done == bytesToRead ? TRUE : FALSE; // a short read is a failure
+}
+
+BOOL GetFileSizeEx(HANDLE handle, LARGE_INTEGER* size) {
+    auto* file = static_cast<OpenFile*>(handle);
+    struct stat status {};
+    if (size == nullptr || !IsOpen(file) || fstat(file->descriptor, &status) != 0) {
+        return FALSE;
+    }
+    size->QuadPart = static_cast<std::int64_t>(status.st_size);
+    return TRUE;
+}
+
+BOOL SetFilePointerEx(HANDLE handle, LARGE_INTEGER distance, LARGE_INTEGER* newPosition,
+                      DWORD moveMethod) {
+    auto* file = static_cast<OpenFile*>(handle);
+    const int whence = moveMethod == FILE_BEGIN     ? SEEK_SET
+                       : moveMethod == FILE_CURRENT ? SEEK_CUR
+                       : moveMethod == FILE_END     ? SEEK_END
+                                                    : -1;
+    if (!IsOpen(file) || whence < 0) {
+        return FALSE;
+    }
+    const off_t reached = lseek(file->descriptor, static_cast<off_t>(distance.QuadPart), whence);
+    if (reached < 0) {
+        return FALSE;
+    }
+    if (newPosition != nullptr) {
+        newPosition->QuadPart = static_cast<std::int64_t>(reached);
+    }
+    return TRUE;
 }
 
 BOOL CloseHandle(HANDLE handle) {

@@ -45,6 +45,10 @@ inline constexpr BOOL FALSE = 0;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 
+union LARGE_INTEGER {
+    std::int64_t QuadPart;
+};
+
 struct RECT {
     LONG left, top, right, bottom;
 };
@@ -123,6 +127,9 @@ inline constexpr DWORD GENERIC_READ = 0x80000000u;
 inline constexpr DWORD GENERIC_WRITE = 0x40000000u;
 inline constexpr DWORD FILE_SHARE_READ = 0x00000001u;
 inline constexpr DWORD OPEN_EXISTING = 3;
+inline constexpr DWORD FILE_BEGIN = 0;
+inline constexpr DWORD FILE_CURRENT = 1;
+inline constexpr DWORD FILE_END = 2;
 inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
 
@@ -181,4 +188,8 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPVOID securi
                    DWORD creationDisposition, DWORD flags, HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, DWORD* bytesRead,
               LPVOID overlapped);
+// Sizes and positions are 64-bit: files of 4 GiB and more are measured and sought correctly.
+BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
+BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, LARGE_INTEGER* newPosition,
+                      DWORD moveMethod);
 BOOL CloseHandle(HANDLE object);
