@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -116,10 +119,16 @@ TEST_F(TextureFiles, EveryVariantDecodesToThePixelsImageMagickWrote) {
         {"16bit-555.bmp", "-alpha off -define bmp:subtype=RGB555 BMP:", false, 1},
         {"24bit.bmp", "-alpha off BMP3:", false, 0},
         {"32bit.bmp", "BMP:", true, 0},
+        {"4bit-rle.bmp", "-alpha off -colors 16 -type Palette -compress RLE BMP3:", false, 0},
+        {"core-header.bmp", "-alpha off -type Palette BMP2:", false, 0},
         {"baseline.jpg", "-alpha off -quality 90 JPEG:", false, 2},
         {"progressive.jpg", "-alpha off -quality 90 -interlace JPEG JPEG:", false, 2},
+        {"grey.jpg", "-alpha off -colorspace Gray -quality 90 JPEG:", false, 2},
+        {"cmyk.jpg", "-alpha off -colorspace CMYK -quality 90 JPEG:", false, 3},
         {"opaque.png", "-alpha off PNG24:", false, 0},
         {"alpha.png", "PNG32:", true, 0},
+        {"palette.png", "-alpha off PNG8:", false, 0},
+        {"deep-interlaced.png", "-interlace PNG PNG64:", true, 1},
     };
     for (const auto& v : variants) {
         SCOPED_TRACE(v.name);
@@ -208,28 +217,95 @@ TEST_F(TextureFiles, ResamplesByAreaToFillTheAskedSize) {
     }
 }
 
+void PutLittle32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        bytes.at(at + i) = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
+// A JPEG whose frame header claims width x height.
+std::vector<std::uint8_t> ClaimJpegSize(std::vector<std::uint8_t> jpeg, int width, int height) {
+    for (std::size_t i = 2; i + 9 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC2)) {
+            jpeg[i + 5] = static_cast<std::uint8_t>(height >> 8);
+            jpeg[i + 6] = static_cast<std::uint8_t>(height);
+            jpeg[i + 7] = static_cast<std::uint8_t>(width >> 8);
+            jpeg[i + 8] = static_cast<std::uint8_t>(width);
+            break;
+        }
+    }
+    return jpeg;
+}
+
+// Files of other formats, cut, damaged, or claiming pictures far beyond the size limit: each is
+// refused at once, nothing is made on the device, and memory stays small.
 TEST_F(TextureFiles, BadFilesFailWithoutATexture) {
     ASSERT_TRUE(Convert("-alpha off -quality 90 JPEG:", "whole.jpg"));
     ASSERT_TRUE(Convert("PNG32:", "whole.png"));
     ASSERT_TRUE(Convert("-alpha off BMP3:", "whole.bmp"));
+    ASSERT_TRUE(Convert("-alpha off -type Palette -compress RLE BMP3:", "rle.bmp"));
     for (const char* name : {"whole.jpg", "whole.png", "whole.bmp"}) {
         std::vector<std::uint8_t> bytes = ReadBytes(Path(name));
         bytes.resize(bytes.size() / 2);
         WriteBytes(Path(std::string("cut-") + name), bytes);
     }
+    // Cut after most of its data: libjpeg would fill the rest with grey.
+    ASSERT_EQ(std::system(("convert -size 96x96 gradient:red-blue -quality 95 JPEG:'" +
+                           Path("gradient.jpg") + "' 2>/dev/null")
+                              .c_str()),
+              0);
+    std::vector<std::uint8_t> gradient = ReadBytes(Path("gradient.jpg"));
+    WriteBytes(Path("nearly-whole.jpg"), {gradient.begin(), gradient.end() - 200});
+    std::vector<std::uint8_t> png = ReadBytes(Path("whole.png"));
+    const std::string idat = "IDAT";
+    const auto chunk = std::search(png.begin(), png.end(), idat.begin(), idat.end());
+    ASSERT_NE(chunk, png.end());
+    *(chunk + 6) ^= 0x55; // inside the picture data: its CRC no longer matches
+    WriteBytes(Path("bad-crc.png"), png);
+
+    std::vector<std::uint8_t> bmp = ReadBytes(Path("whole.bmp"));
+    PutLittle32(bmp, 18, 30000);
+    PutLittle32(bmp, 22, 30000);
+    WriteBytes(Path("claims-30000.bmp"), bmp);
+    PutLittle32(bmp, 18, 8192);
+    PutLittle32(bmp, 22, 8192); // each side allowed, the whole too large
+    WriteBytes(Path("claims-8192.bmp"), bmp);
+    std::vector<std::uint8_t> rle = ReadBytes(Path("rle.bmp"));
+    PutLittle32(rle, 22, 3000000);
+    WriteBytes(Path("rle-million-rows.bmp"), rle);
+    WriteBytes(Path("claims-16000.jpg"), ClaimJpegSize(ReadBytes(Path("whole.jpg")), 16000, 16000));
+    for (const char* format : {"GIF", "XPM", "PPM", "TGA"}) {
+        ASSERT_TRUE(Convert(std::string("-alpha off ") + format + ":", std::string(format) + ".jpg"));
+    }
+    for (const char* name : {"wide.jpg", "wide.png", "wide.bmp"}) { // one pixel over the limit
+        ASSERT_EQ(
+            std::system(("convert -size 8193x2 xc:red '" + Path(name) + "' 2>/dev/null").c_str()),
+            0);
+    }
+    const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg' width='100000' "
+                            "height='100000'><rect width='100%' height='100%'/></svg>\n";
+    WriteBytes(Path("SVG.jpg"), {svg.begin(), svg.end()});
     WriteBytes(Path("empty.bmp"), {});
     std::vector<std::uint8_t> garbage(1000);
     for (std::size_t i = 0; i < garbage.size(); ++i) {
         garbage[i] = static_cast<std::uint8_t>(i * 7919 >> 3);
     }
     WriteBytes(Path("garbage.jpg"), garbage);
-    for (const char* name : {"missing.bmp", "cut-whole.jpg", "cut-whole.png", "cut-whole.bmp",
-                             "empty.bmp", "garbage.jpg"}) {
+    ASSERT_EQ(mkfifo(Path("pipe.bmp").c_str(), 0600), 0);
+
+    for (const char* name :
+         {"missing.bmp", "cut-whole.jpg", "cut-whole.png", "cut-whole.bmp", "nearly-whole.jpg",
+          "bad-crc.png", "claims-30000.bmp", "claims-8192.bmp", "rle-million-rows.bmp",
+          "claims-16000.jpg", "GIF.jpg", "XPM.jpg", "PPM.jpg", "TGA.jpg", "SVG.jpg", "wide.jpg",
+          "wide.png", "wide.bmp", "empty.bmp", "garbage.jpg", "pipe.bmp"}) {
         IDirect3DTexture8* texture = reinterpret_cast<IDirect3DTexture8*>(&device_);
         EXPECT_TRUE(FAILED(Load(name, 8, 4, &texture))) << name;
         EXPECT_EQ(texture, nullptr) << name;
     }
     EXPECT_EQ(device_.CountOf("CreateTexture"), 0) << "nothing made for a file that fails";
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    EXPECT_LT(usage.ru_maxrss, 300 * 1024) << "kilobytes at the peak";
 }
 
 TEST(TextureLoad, NotUsableDeviceGivesMinus28WithoutTouchingTheFile) {

@@ -395,9 +395,10 @@ IDirect3D8* Direct3DCreate8(UINT sdkVersion);
 using Direct3DFactory = IDirect3D8* (*)(UINT sdkVersion);
 void SetDirect3DFactory(Direct3DFactory factory);
 
-// The texture-file loader (D3DX): decodes BMP, JPEG, PNG and more, resamples to the asked
-// size with an area-weighted filter, one level; then CreateTexture and LockRect on the device,
-// so it works on any implementation of the device, fakes included.
+// The texture-file loader (D3DX): decodes BMP, JPEG and PNG only, recognised by content and
+// bounded in size (ImageDecoder.h); resamples to the asked size with an area-weighted filter,
+// one level; then CreateTexture and LockRect on the device, so it works on any implementation
+// of the device, fakes included.
 struct D3DXIMAGE_INFO;
 struct PALETTEENTRY;
 HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, LPCSTR fileName, UINT width,

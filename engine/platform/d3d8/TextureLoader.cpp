@@ -1,11 +1,11 @@
 // The texture-file loader: file bytes through the Windows-services file calls (so paths in the
-// system's own form work), decoded by SDL2_image, converted to 32-bit, resampled to the asked
-// size with an area-weighted filter, then CreateTexture and LockRect on the given device.
+// system's own form work), decoded by the BMP, JPEG and PNG decoders (ImageDecoder.h), then
+// resampled to the asked size with an area-weighted filter into a texture made with
+// CreateTexture and filled through LockRect on the given device.
 
 #include "platform/d3d8/D3D8.h"
+#include "platform/d3d8/ImageDecoder.h"
 
-#include <SDL2/SDL.h>
-#include <SDL2/SDL_image.h>
 #include <stb_image_resize.h>
 
 #include <cstring>
@@ -16,12 +16,7 @@
 namespace {
 
 // Larger files are not pictures this loader is meant for.
-constexpr std::size_t kLargestFile = 64u << 20;
-
-struct SurfaceDeleter {
-    void operator()(SDL_Surface* surface) const { SDL_FreeSurface(surface); }
-};
-using Surface = std::unique_ptr<SDL_Surface, SurfaceDeleter>;
+constexpr std::int64_t kLargestFile = 64 << 20;
 
 struct FileCloser {
     void operator()(void* file) const { CloseHandle(file); }
@@ -34,33 +29,17 @@ bool ReadWholeFile(LPCSTR fileName, std::vector<unsigned char>& bytes) {
         return false;
     }
     std::unique_ptr<void, FileCloser> file(opened);
-    constexpr DWORD kChunk = 1u << 16;
-    for (;;) {
-        const std::size_t size = bytes.size();
-        if (size >= kLargestFile) {
-            return false;
-        }
-        bytes.resize(size + kChunk);
-        DWORD got = 0;
-        const BOOL full = ReadFile(file.get(), bytes.data() + size, kChunk, &got, nullptr);
-        bytes.resize(size + got);
-        if (!full) {
-            return true; // a short read is the end of the file
-        }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0 || size.QuadPart > kLargestFile) {
+        return false;
     }
-}
-
-Surface Decode(const std::vector<unsigned char>& bytes) {
-    if (bytes.empty()) {
-        return nullptr;
+    try {
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-    static const bool initialised = (IMG_Init(IMG_INIT_JPG | IMG_INIT_PNG), true);
-    (void)initialised;
-    SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    if (stream == nullptr) {
-        return nullptr;
-    }
-    return Surface(IMG_Load_RW(stream, 1));
+    DWORD got = 0;
+    return ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr) != 0;
 }
 
 } // namespace
@@ -76,31 +55,28 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, LPCSTR fileName, 
     if (device == nullptr || fileName == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    std::vector<unsigned char> bytes;
-    if (!ReadWholeFile(fileName, bytes)) {
-        return D3DERR_NOTAVAILABLE;
-    }
-    Surface decoded = Decode(bytes);
-    if (!decoded || decoded->w <= 0 || decoded->h <= 0) {
-        return D3DXERR_INVALIDDATA;
-    }
-    const bool hasAlpha =
-        SDL_ISPIXELFORMAT_ALPHA(decoded->format->format) ||
-        (decoded->format->palette != nullptr && SDL_HasColorKey(decoded.get()) == SDL_TRUE);
-    // 0xAARRGGBB words, alpha 0xFF where the picture has none.
-    Surface argb(SDL_ConvertSurfaceFormat(decoded.get(), SDL_PIXELFORMAT_ARGB8888, 0));
-    decoded.reset();
-    if (!argb) {
-        return E_OUTOFMEMORY;
+    DecodedImage image;
+    {
+        std::vector<unsigned char> bytes;
+        if (!ReadWholeFile(fileName, bytes)) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        if (!DecodeImage(bytes, image)) {
+            return D3DXERR_INVALIDDATA;
+        }
     }
     if (format == D3DFMT_UNKNOWN) {
-        format = hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+        format = image.hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
     }
     if (width == 0 || width == D3DX_DEFAULT) {
-        width = static_cast<UINT>(argb->w);
+        width = static_cast<UINT>(image.width);
     }
     if (height == 0 || height == D3DX_DEFAULT) {
-        height = static_cast<UINT>(argb->h);
+        height = static_cast<UINT>(image.height);
+    }
+    // The texture is bounded like the picture, so resampling costs are too.
+    if (!ImageSizeAllowed(width, height)) {
+        return D3DERR_INVALIDCALL;
     }
 
     IDirect3DTexture8* created = nullptr;
@@ -115,12 +91,13 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, LPCSTR fileName, 
         return FAILED(result) ? result : E_FAIL;
     }
     auto* target = static_cast<unsigned char*>(locked.pBits);
-    const auto* source = static_cast<const unsigned char*>(argb->pixels);
+    const auto* source = reinterpret_cast<const unsigned char*>(image.pixels.data());
+    const int sourcePitch = image.width * 4;
     bool resampled = true;
-    if (static_cast<UINT>(argb->w) == width && static_cast<UINT>(argb->h) == height) {
+    if (static_cast<UINT>(image.width) == width && static_cast<UINT>(image.height) == height) {
         for (UINT y = 0; y < height; ++y) {
             std::memcpy(target + static_cast<std::size_t>(y) * locked.Pitch,
-                        source + static_cast<std::size_t>(y) * argb->pitch,
+                        source + static_cast<std::size_t>(y) * sourcePitch,
                         static_cast<std::size_t>(width) * 4);
         }
     } else {
@@ -132,11 +109,11 @@ HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, LPCSTR fileName, 
             }
             return static_cast<UINT>(from) > to ? STBIR_FILTER_BOX : STBIR_FILTER_TRIANGLE;
         };
-        resampled = stbir_resize(source, argb->w, argb->h, argb->pitch, target,
+        resampled = stbir_resize(source, image.width, image.height, sourcePitch, target,
                                  static_cast<int>(width), static_cast<int>(height), locked.Pitch,
                                  STBIR_TYPE_UINT8, 4, STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP,
-                                 STBIR_EDGE_CLAMP, pick(argb->w, width), pick(argb->h, height),
-                                 STBIR_COLORSPACE_LINEAR, nullptr) != 0;
+                                 STBIR_EDGE_CLAMP, pick(image.width, width),
+                                 pick(image.height, height), STBIR_COLORSPACE_LINEAR, nullptr) != 0;
     }
     if (resampled && format == D3DFMT_X8R8G8B8) {
         for (UINT y = 0; y < height; ++y) {
