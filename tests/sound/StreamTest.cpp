@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -173,6 +174,55 @@ TEST_F(StreamTest, FilesThatCannotBeStreamedGiveMinus11) {
     EXPECT_EQ(std::string(DescribeSoundError(-11)),
               "Could not stream the specified file. Does it exist or is it corrupt perhaps?");
     EXPECT_EQ(BASS_StreamCount(), 0);
+}
+
+// Decoded frames of a stream read to its end with the pull interface.
+std::uint64_t FramesDecoded(DWORD handle, DWORD frameBytes) {
+    std::vector<std::uint8_t> buffer(1 << 16);
+    std::uint64_t total = 0;
+    while (const DWORD n = BASS_ChannelGetData(handle, buffer.data(), 1 << 16)) {
+        if (n == 0xFFFFFFFFu) {
+            break;
+        }
+        total += n;
+    }
+    return total / frameBytes;
+}
+
+// Damage part-way is skipped and the music after it still plays; a part at another sample rate
+// is resampled to the stream's rate, so it lasts as long as it should.
+TEST_F(StreamTest, DamagedAndRateChangingFilesPlayTheirWholeLength) {
+    const ToneSpec first{44100, 2, 44100 * 2, false, false};
+    const ToneSpec second{22050, 2, 22050 * 2, false, false};
+    std::vector<std::uint8_t> damaged = MakeToneMp3({44100, 2, 44100 * 10, false, false});
+    const std::size_t at = 4 * 16000; // about 4 s in at 128 kbit/s
+    ASSERT_GT(damaged.size(), at + 65536);
+    std::fill_n(damaged.begin() + at, 65536, 0);
+    const auto joined = [](std::vector<std::uint8_t> head, const std::vector<std::uint8_t>& tail) {
+        head.insert(head.end(), tail.begin(), tail.end());
+        return head;
+    };
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        int rate;       // of the whole stream: its first part's
+        double seconds; // heard
+        double slack;   // frames lost in the damage, and the frames of the joint
+    } cases[] = {
+        {"zeros-4s-in", damaged, 44100, 10.0 - 65536 / 16000.0, 0.15},
+        {"rate-falls", joined(MakeToneMp3(first), MakeToneMp3(second)), 44100, 4.0, 0.1},
+        {"rate-rises", joined(MakeToneMp3(second), MakeToneMp3(first)), 22050, 4.0, 0.1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(stream.CreateFromFile(false, Write(std::string(c.name) + ".mp3", c.bytes).c_str(),
+                                        0, 0),
+                  0);
+        EXPECT_EQ(ByteRate(system, stream.GetHandle()), static_cast<DWORD>(c.rate * 4));
+        const double heard = static_cast<double>(FramesDecoded(stream.GetHandle(), 4)) / c.rate;
+        EXPECT_NEAR(heard, c.seconds, c.slack);
+        stream.Free();
+    }
 }
 
 TEST_F(StreamTest, WindowsPathsAndFileRangesAreAccepted) {

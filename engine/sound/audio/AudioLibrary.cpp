@@ -119,6 +119,12 @@ std::size_t Fill(Stream& s, std::int16_t* out, std::size_t frames) {
             s.decoderDone = true;
         }
     }
+    if (s.decoderDone && !s.loop && got < want) {
+        // Played to its end: silence from here on, heard and counted like the music, so the
+        // position goes on rising with the time that passes.
+        std::memset(bytes + got, 0, static_cast<std::size_t>(want - got));
+        got = want;
+    }
     return static_cast<std::size_t>(got / outputFrameBytes);
 }
 
@@ -166,7 +172,7 @@ std::uint64_t Position(Stream& s) {
     const std::uint64_t length = s.decoder->Length();
     if (host::IsCapture()) {
         const std::uint64_t rate = static_cast<std::uint64_t>(s.decoder->Rate()) * frameBytes;
-        return std::min(host::VirtualBytes(rate), s.LengthBytes());
+        return host::VirtualBytes(rate);
     }
     if (!s.playing) {
         return s.decoder->Tell() * frameBytes;
@@ -177,10 +183,6 @@ std::uint64_t Position(Stream& s) {
     if (s.loop) {
         return (frame % length) * frameBytes;
     }
-    const bool allHeard = s.decoderDone && s.converter &&
-                          SDL_AudioStreamAvailable(s.converter.get()) == 0 &&
-                          heardOut >= s.clock.Delivered();
-    frame = allHeard ? length : std::min(frame, length);
     s.lastReported = std::max(s.lastReported, frame * frameBytes);
     return s.lastReported;
 }
@@ -194,28 +196,6 @@ void Restart(Stream& s) {
     s.clock.Reset();
     s.decoderDone = false;
     s.lastReported = s.base * static_cast<std::uint64_t>(s.decoder->FrameBytes());
-}
-
-bool ReadWholeFile(const char* path, std::vector<std::uint8_t>& bytes) {
-    const HANDLE file =
-        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    // ReadFile reports a short read as failure; a short read is how the end shows.
-    constexpr DWORD block = 1 << 16;
-    for (;;) {
-        const std::size_t old = bytes.size();
-        bytes.resize(old + block);
-        DWORD read = 0;
-        ReadFile(file, bytes.data() + old, block, &read, nullptr);
-        bytes.resize(old + read);
-        if (read < block) {
-            break;
-        }
-    }
-    CloseHandle(file);
-    return true;
 }
 
 } // namespace
@@ -314,34 +294,29 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD le
         Fail(BASS_ERROR_ILLPARAM);
         return 0;
     }
-    std::vector<std::uint8_t> bytes;
-    try {
-        if (mem) {
-            const auto* begin = static_cast<const std::uint8_t*>(file);
-            bytes.assign(begin, begin + length);
-        } else {
-            if (!ReadWholeFile(static_cast<const char*>(file), bytes)) {
-                Fail(BASS_ERROR_FILEOPEN);
-                return 0;
-            }
-            const std::size_t from = std::min<std::size_t>(offset, bytes.size());
-            const std::size_t to =
-                length == 0 ? bytes.size() : std::min<std::size_t>(from + length, bytes.size());
-            bytes = std::vector<std::uint8_t>(bytes.begin() + static_cast<std::ptrdiff_t>(from),
-                                              bytes.begin() + static_cast<std::ptrdiff_t>(to));
-        }
-    } catch (const std::bad_alloc&) {
-        Fail(BASS_ERROR_MEM);
-        return 0;
-    }
-
     Mp3Decoder::Options options;
     options.mono = (flags & BASS_SAMPLE_MONO) != 0;
     options.eightBit = (flags & BASS_SAMPLE_8BITS) != 0;
     Mp3Decoder::OpenError openError = Mp3Decoder::OpenError::none;
-    auto decoder = Mp3Decoder::Open(std::move(bytes), options, openError);
+    std::unique_ptr<Mp3Decoder> decoder;
+    if (mem) {
+        std::vector<std::uint8_t> bytes;
+        try {
+            const auto* begin = static_cast<const std::uint8_t*>(file);
+            bytes.assign(begin, begin + length);
+        } catch (const std::bad_alloc&) {
+            Fail(BASS_ERROR_MEM);
+            return 0;
+        }
+        decoder = Mp3Decoder::Open(std::move(bytes), options, openError);
+    } else {
+        decoder = Mp3Decoder::OpenFile(static_cast<const char*>(file), offset, length, options,
+                                       openError);
+    }
     if (!decoder) {
-        Fail(openError == Mp3Decoder::OpenError::memory ? BASS_ERROR_MEM : BASS_ERROR_FILEFORM);
+        Fail(openError == Mp3Decoder::OpenError::memory ? BASS_ERROR_MEM
+             : openError == Mp3Decoder::OpenError::file ? BASS_ERROR_FILEOPEN
+                                                        : BASS_ERROR_FILEFORM);
         return 0;
     }
     auto stream = std::make_unique<Stream>();

@@ -15,11 +15,13 @@
 //
 // Positions while playing are what is being heard: bytes decoded and handed to the device
 // minus the part of the device buffer still to be played, which is interpolated from the time
-// since the device took it. They rise smoothly, never go back (except by a seek or a loop)
-// and stop at the stream's length.
+// since the device took it. They rise smoothly and never go back (except by a seek or a loop).
+// A stream that does not loop plays on in silence after its end (cut short, damaged or simply
+// short): its position goes on rising with the silence heard, so a show timed by the music
+// never stops on one frame. BASS_ChannelIsActive turns false at the stream's length.
 //
 // Capture host (host::IsCapture()): no device is opened and nothing is played; a stream's
-// position is the virtual time times its byte rate, capped at its length.
+// position is the virtual time times its byte rate.
 //
 // Thread safety: call from one thread; the device callback runs on its own thread.
 
@@ -63,11 +65,11 @@ BOOL BASS_Stop();
 // Closes the device and frees every stream.
 void BASS_Free();
 
-// mem false: `file` is a path ("Data\Demo.mp3"); `offset` bytes are skipped and `length`
-// bytes used (0 = to the end). mem true: `file` points at `length` bytes (copied) and offset
+// mem false: `file` is a path ("Data\Demo.mp3"), read as the stream is decoded (never held
+// in memory); `offset` bytes are skipped and `length` bytes used (0 = to the end). mem true: `file` points at `length` bytes (copied) and offset
 // must be 0. flags: BASS_SAMPLE_MONO, BASS_SAMPLE_8BITS, BASS_MP3_SETPOS.
 // Does not need BASS_Init. Returns 0 on failure (BASS_ERROR_FILEOPEN, BASS_ERROR_FILEFORM,
-// BASS_ERROR_ILLPARAM, BASS_ERROR_MEM).
+// BASS_ERROR_ILLPARAM, BASS_ERROR_MEM); a file that is not MPEG audio is BASS_ERROR_FILEFORM.
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length,
                               DWORD flags);
 // flush TRUE: discard what is buffered and start from the beginning; FALSE: carry on from

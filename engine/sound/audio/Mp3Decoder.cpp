@@ -1,24 +1,107 @@
 #include "sound/audio/Mp3Decoder.h"
 
+#include "platform/win32/Windows.h"
+
 #include <mpg123.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
+namespace {
+constexpr long kFirstFrameWithin = 4096; // bytes of junk before the first frame, past ID3v2
+}
+
 void Mp3Decoder::HandleDeleter::operator()(mpg123_handle_struct* h) const { mpg123_delete(h); }
+
+// The bytes of a stream: a window of an open file, or a block in memory. Positions are
+// relative to the window's start.
+struct Mp3Decoder::Source {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    std::int64_t begin = 0;
+    std::vector<std::uint8_t> bytes;
+    std::int64_t size = 0;
+    std::int64_t offset = 0;
+
+    ~Source() {
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+        }
+    }
+
+    std::size_t Read(void* out, std::size_t count) {
+        const auto n = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(count), size - offset));
+        if (n == 0) {
+            return 0;
+        }
+        if (file == INVALID_HANDLE_VALUE) {
+            std::memcpy(out, bytes.data() + offset, n);
+            offset += static_cast<std::int64_t>(n);
+            return n;
+        }
+        LARGE_INTEGER at{begin + offset};
+        DWORD got = 0;
+        if (SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) {
+            ReadFile(file, out, static_cast<DWORD>(std::min<std::size_t>(n, 1u << 30)), &got,
+                     nullptr); // a short read just delivers less
+        }
+        offset += got;
+        return got;
+    }
+
+    std::int64_t Seek(std::int64_t distance, int whence) {
+        const std::int64_t base = whence == SEEK_SET   ? 0
+                                  : whence == SEEK_CUR ? offset
+                                  : whence == SEEK_END ? size
+                                                       : -1;
+        if (base < 0 || distance < -base || distance > size - base) {
+            return -1;
+        }
+        offset = base + distance;
+        return offset;
+    }
+};
+
+void Mp3Decoder::SourceDeleter::operator()(Source* s) const { delete s; }
 
 std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(std::vector<std::uint8_t> bytes, Options options,
                                              OpenError& error) {
+    std::unique_ptr<Source, SourceDeleter> source(new Source);
+    source->size = static_cast<std::int64_t>(bytes.size());
+    source->bytes = std::move(bytes);
+    return Start(std::move(source), options, error);
+}
+
+std::unique_ptr<Mp3Decoder> Mp3Decoder::OpenFile(const char* path, std::uint64_t offset,
+                                                 std::uint64_t length, Options options,
+                                                 OpenError& error) {
+    error = OpenError::file;
+    std::unique_ptr<Source, SourceDeleter> source(new Source);
+    source->file =
+        CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER size{};
+    if (source->file == INVALID_HANDLE_VALUE || !GetFileSizeEx(source->file, &size)) {
+        return nullptr;
+    }
+    const auto whole = static_cast<std::uint64_t>(size.QuadPart);
+    const std::uint64_t from = std::min(offset, whole);
+    const std::uint64_t rest = whole - from;
+    source->begin = static_cast<std::int64_t>(from);
+    source->size = static_cast<std::int64_t>(length == 0 ? rest : std::min(length, rest));
+    return Start(std::move(source), options, error);
+}
+
+std::unique_ptr<Mp3Decoder> Mp3Decoder::Start(std::unique_ptr<Source, SourceDeleter> source,
+                                              Options options, OpenError& error) {
     error = OpenError::format;
     static const bool libraryReady = mpg123_init() == MPG123_OK;
-    if (!libraryReady || bytes.empty()) {
+    if (!libraryReady || source->size == 0) {
         return nullptr;
     }
 
     std::unique_ptr<Mp3Decoder> d(new Mp3Decoder);
-    d->source = std::make_unique<Source>();
-    d->source->bytes = std::move(bytes);
+    d->source = std::move(source);
 
     int status = MPG123_OK;
     d->handle.reset(mpg123_new(nullptr, &status));
@@ -34,6 +117,8 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(std::vector<std::uint8_t> bytes, Op
     }
     mpg123_param(h, MPG123_ADD_FLAGS, flags, 0.0);
     mpg123_param(h, MPG123_PREFRAMES, 8, 0.0);
+    // The first frame must be near the start: anything else is not an MP3 file.
+    mpg123_param(h, MPG123_RESYNC_LIMIT, kFirstFrameWithin, 0.0);
 
     const int encoding = options.eightBit ? MPG123_ENC_UNSIGNED_8 : MPG123_ENC_SIGNED_16;
     const int layouts = options.mono ? MPG123_MONO : (MPG123_MONO | MPG123_STEREO);
@@ -46,29 +131,10 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(std::vector<std::uint8_t> bytes, Op
     }
 
     auto read = [](void* io, void* out, size_t count) -> mpg123_ssize_t {
-        auto* s = static_cast<Source*>(io);
-        const size_t n = std::min(count, s->bytes.size() - s->offset);
-        std::memcpy(out, s->bytes.data() + s->offset, n);
-        s->offset += n;
-        return static_cast<mpg123_ssize_t>(n);
+        return static_cast<mpg123_ssize_t>(static_cast<Source*>(io)->Read(out, count));
     };
     auto seek = [](void* io, off_t offset, int whence) -> off_t {
-        auto* s = static_cast<Source*>(io);
-        const off_t size = static_cast<off_t>(s->bytes.size());
-        off_t base = 0;
-        if (whence == SEEK_CUR) {
-            base = static_cast<off_t>(s->offset);
-        } else if (whence == SEEK_END) {
-            base = size;
-        } else if (whence != SEEK_SET) {
-            return -1;
-        }
-        const off_t target = base + offset;
-        if (target < 0 || target > size) {
-            return -1;
-        }
-        s->offset = static_cast<size_t>(target);
-        return target;
+        return static_cast<off_t>(static_cast<Source*>(io)->Seek(offset, whence));
     };
     if (mpg123_replace_reader_handle(h, read, seek, nullptr) != MPG123_OK ||
         mpg123_open_handle(h, d->source.get()) != MPG123_OK) {
@@ -78,18 +144,23 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(std::vector<std::uint8_t> bytes, Op
     long rate = 0;
     int channels = 0;
     int actualEncoding = 0;
-    if (mpg123_scan(h) != MPG123_OK ||
-        mpg123_getformat(h, &rate, &channels, &actualEncoding) != MPG123_OK || rate <= 0 ||
+    if (mpg123_getformat(h, &rate, &channels, &actualEncoding) != MPG123_OK || rate <= 0 ||
         channels < 1 || channels > 2) {
+        return nullptr;
+    }
+    // From here on damage of any length is skipped, up to the next good frame.
+    mpg123_param(h, MPG123_RESYNC_LIMIT, -1, 0.0);
+    // Hold the format for the whole stream: a change half-way would break byte positions.
+    // Frames at another rate are then resampled to this one by libmpg123.
+    mpg123_format_none(h);
+    mpg123_format(h, rate, channels, actualEncoding);
+    if (mpg123_scan(h) != MPG123_OK) {
         return nullptr;
     }
     const off_t length = mpg123_length(h);
     if (length <= 0) {
         return nullptr;
     }
-    // Hold the format for the whole stream: a change half-way would break byte positions.
-    mpg123_format_none(h);
-    mpg123_format(h, rate, channels, actualEncoding);
 
     d->rate = static_cast<int>(rate);
     d->channels = channels;
@@ -101,7 +172,6 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(std::vector<std::uint8_t> bytes, Op
 
 std::size_t Mp3Decoder::Read(void* out, std::size_t frames) {
     const std::size_t frameBytes = static_cast<std::size_t>(FrameBytes());
-    frames = std::min<std::uint64_t>(frames, length - cursor);
     auto* bytes = static_cast<unsigned char*>(out);
     std::size_t filled = 0;
     const std::size_t wanted = frames * frameBytes;
@@ -116,6 +186,7 @@ std::size_t Mp3Decoder::Read(void* out, std::size_t frames) {
     }
     const std::size_t got = filled / frameBytes;
     cursor += got;
+    length = std::max(length, cursor); // the scan counts a part at another rate short
     if (got < frames) {
         cursor = length;
     }

@@ -1,7 +1,12 @@
 #pragma once
-// One MP3 bitstream held in memory, decoded by libmpg123: gapless (the encoder's delay and
-// padding are cut), sample-exact seeking, the length known in advance (the file is scanned
-// when opened). Output is interleaved PCM in the format fixed at opening.
+// One MP3 bitstream, read as it is decoded from a file (through the Windows-services file
+// calls) or held in memory, decoded by libmpg123: gapless (the encoder's delay and padding are
+// cut), sample-exact seeking, the length known in advance (the stream is scanned when opened).
+// Damaged parts are skipped: decoding picks up again at the next good frame. Output is
+// interleaved PCM in the format fixed at opening; frames at another sample rate are resampled
+// to it, so a stream whose rate changes part-way still plays at the right speed.
+// Not MPEG audio: refused at opening (the first frame must start within a few KiB, after any
+// ID3v2 tag).
 
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +17,7 @@ struct mpg123_handle_struct;
 
 class Mp3Decoder {
 public:
-    enum class OpenError { none, format, memory };
+    enum class OpenError { none, file, format, memory };
 
     struct Options {
         bool mono = false;     // mix a stereo stream down to one channel
@@ -22,6 +27,10 @@ public:
     // Takes the bytes over. Null with `error` set when they are not a decodable MP3 stream.
     static std::unique_ptr<Mp3Decoder> Open(std::vector<std::uint8_t> bytes, Options options,
                                             OpenError& error);
+    // `length` bytes of the file from `offset` on (0: to its end); the file stays open.
+    static std::unique_ptr<Mp3Decoder> OpenFile(const char* path, std::uint64_t offset,
+                                                std::uint64_t length, Options options,
+                                                OpenError& error);
     Mp3Decoder(const Mp3Decoder&) = delete;
     Mp3Decoder& operator=(const Mp3Decoder&) = delete;
 
@@ -29,7 +38,8 @@ public:
     int Channels() const { return channels; }
     int BytesPerSample() const { return bytesPerSample; }
     int FrameBytes() const { return channels * bytesPerSample; }
-    // In sample frames (one sample per channel).
+    // In sample frames (one sample per channel). The scan's count, which falls short for a
+    // stream whose rate changes part-way: it then grows as decoding passes it.
     std::uint64_t Length() const { return length; }
     std::uint64_t Tell() const { return cursor; }
 
@@ -40,9 +50,9 @@ public:
     bool Seek(std::uint64_t frame);
 
 private:
-    struct Source {
-        std::vector<std::uint8_t> bytes;
-        std::size_t offset = 0;
+    struct Source;
+    struct SourceDeleter {
+        void operator()(Source* s) const;
     };
 
     struct HandleDeleter {
@@ -50,9 +60,11 @@ private:
     };
 
     Mp3Decoder() = default;
+    static std::unique_ptr<Mp3Decoder> Start(std::unique_ptr<Source, SourceDeleter> source,
+                                             Options options, OpenError& error);
 
     // Declared before the handle, which reads from it and so must go first.
-    std::unique_ptr<Source> source;
+    std::unique_ptr<Source, SourceDeleter> source;
     std::unique_ptr<mpg123_handle_struct, HandleDeleter> handle;
     int rate = 0;
     int channels = 0;
