@@ -2,6 +2,7 @@
 # Runs the vellomire program as a new user would and checks what it reports.
 #   run-program.sh PROGRAM no-data      an empty folder and no Data anywhere near the program
 #   run-program.sh PROGRAM no-display   no display to open a window on
+#   run-program.sh PROGRAM no-screen    no display and no video driver asked for: stops at once
 #   run-program.sh PROGRAM data-beside  a Data folder beside the program's folder, run from
 #                                       elsewhere: the music is found
 set -uo pipefail
@@ -24,6 +25,11 @@ no-display)
   expected='Tried to create a rendering device.: Errors currently undocumented, sorry ;)'
   env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 SDL_AUDIODRIVER=dummy \
     "$work/user/bin/vellomire" 2>"$work/stderr"
+  ;;
+no-screen)
+  expected='No display to play on: neither DISPLAY nor WAYLAND_DISPLAY is set.'
+  env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy \
+    timeout 20 "$work/user/bin/vellomire" 2>"$work/stderr"
   ;;
 data-beside)
   # One second of silent MP3 frames (MPEG-1 layer III, 44100 Hz, 128 kbit/s, no samples).
