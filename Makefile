@@ -1,41 +1,66 @@
 # Front door over the CMake presets. `make demo` and `make test` are the two commands to know.
+# Each target installs the Debian packages it needs first (scripts/install-deps GROUP...);
+# SKIP_DEPS=1 skips that, for systems where they were installed another way.
 JOBS ?= $(shell nproc)
 PRESET ?= default
 BUILD_DIR = $(if $(filter default,$(PRESET)),build,build-$(PRESET))
 CTEST_FLAGS ?= --output-on-failure -j $(JOBS)
+
+# Without a display the show is rendered to a video: the capture tool and ffmpeg instead.
+HEADLESS := $(if $(DISPLAY)$(WAYLAND_DISPLAY),,yes)
+DEMO_GROUPS = demo $(if $(HEADLESS),capture)
+DEMO_TARGETS = vellomire content-data $(if $(HEADLESS),vellomire-capture)
+
+deps = $(if $(SKIP_DEPS),,scripts/install-deps $(1))
+configure = cmake --preset $(PRESET) $(CMAKE_ARGS) $(1) >/dev/null
+build = cmake --build --preset $(PRESET) -j $(JOBS) $(1)
 
 .PHONY: all deps configure build test test-asan demo bench capture fuzz clean
 
 all: build
 
 deps:
-	@scripts/install-deps
+	@$(call deps,)
 
 configure:
-	@cmake --preset $(PRESET) $(CMAKE_ARGS) >/dev/null
+	@$(call configure,)
 
 build: configure
-	@cmake --build --preset $(PRESET) -j $(JOBS)
+	@$(call build,)
 
-test: deps
-	@$(MAKE) --no-print-directory build
-	@ctest --preset $(PRESET) $(CTEST_FLAGS)
-
-test-asan: deps
-	@$(MAKE) --no-print-directory test PRESET=asan
-
-demo: deps build
+# Only what the show needs: the player, the content generator and its Data folder (and the
+# capture tool where there is no display).
+demo:
+	@$(call deps,$(DEMO_GROUPS))
+	@$(call configure,)
+	@$(call build,--target $(DEMO_TARGETS))
 	@scripts/play-demo $(BUILD_DIR)
 
-bench: deps build
+test:
+	@$(call deps,test)
+	@$(call configure,-DVELLOMIRE_TESTS=ON)
+	@$(call build,)
+	@ctest --preset $(PRESET) $(CTEST_FLAGS)
+
+test-asan:
+	@$(MAKE) --no-print-directory test PRESET=asan
+
+bench:
+	@$(call deps,bench)
+	@$(call configure,-DVELLOMIRE_BENCH=ON)
+	@$(call build,--target vellomire-benchmarks)
 	@scripts/run-benchmarks $(BUILD_DIR)
 
-capture: deps build
+capture:
+	@$(call deps,capture)
+	@$(call configure,)
+	@$(call build,--target vellomire-capture content-data)
 	@$(BUILD_DIR)/tools/capture/vellomire-capture --video $(BUILD_DIR)/vellomire.mp4
 
 # Builds only the fuzz targets (clang, sanitizers), then runs each for FUZZ_SECONDS.
 FUZZ_SECONDS ?= 30
-fuzz: deps
+fuzz:
+	@$(call deps,fuzz)
 	@$(MAKE) --no-print-directory configure PRESET=fuzz
 	@cmake --build --preset fuzz -j $(JOBS) --target vellomire-fuzzers
 	@scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
