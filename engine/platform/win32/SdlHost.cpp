@@ -3,6 +3,7 @@
 
 #include "platform/win32/Host.h"
 #include "platform/win32/SdlWindow.h"
+#include "platform/win32/Termination.h"
 #include "platform/win32/WindowRegistry.h"
 
 #include <SDL.h>
@@ -18,6 +19,7 @@ struct HostWindow {
 void HostWindowDeleter::operator()(HostWindow* window) const {
     SDL_DestroyWindow(window->sdl);
     delete window;
+    win32::NoteLiveWindows(-1);
 }
 
 namespace {
@@ -121,7 +123,7 @@ void Post(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 void Translate(const SDL_Event& event) {
     switch (event.type) {
-    case SDL_QUIT: // the last window closed, or an interrupt signal
+    case SDL_QUIT: // the last window closed
         for (HWND window : win32::LiveWindows()) {
             Post(window, WM_CLOSE, 0, 0);
         }
@@ -172,6 +174,8 @@ HostWindow* OpenHostWindow(const char* caption, int x, int y, int width, int hei
         std::fprintf(stderr, "CreateWindowExA: %s\n", SDL_GetError());
         return nullptr;
     }
+    win32::WatchDisplayConnection();
+    win32::NoteLiveWindows(+1);
     return new HostWindow{sdl};
 }
 
@@ -198,14 +202,21 @@ void ShowHostPointer(bool visible) {
 
 void ShowHostMessageBox(HostWindow* owner, const char* caption, const char* text, bool error) {
     if (HasDisplay()) {
+        win32::NoteMessageBox(true);
         SDL_ShowSimpleMessageBox(error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION,
                                  caption, text, owner != nullptr ? owner->sdl : nullptr);
+        win32::NoteMessageBox(false);
     }
 }
 
 void PumpHostEvents() {
     if (SDL_WasInit(SDL_INIT_VIDEO) == 0) {
         return;
+    }
+    if (TakeCloseRequest()) {
+        for (HWND window : LiveWindows()) {
+            Post(window, WM_CLOSE, 0, 0);
+        }
     }
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
