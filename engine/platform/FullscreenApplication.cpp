@@ -165,7 +165,10 @@ EngineResult FullscreenApplication::UpdateDevice() {
     }
     deviceUsable = false;
     if (level != D3DERR_DEVICENOTRESET) {
-        return engine_code::ok; // still lost: try again next frame
+        // Still lost (minimised): nothing is drawn, so wait a little for the window's
+        // messages instead of spinning; the music, and so the show, goes on meanwhile.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, lostDeviceWaitMilliseconds, QS_ALLINPUT);
+        return engine_code::ok;
     }
 
     if (indexBuffer != nullptr) {

@@ -13,10 +13,13 @@ public:
     // -24 no mode of this size passes the checks, -8 caps, -11/-12 device (driver-internal
     // error / other), -13/-14 vertex/index buffer.
     EngineResult Create(int width, int height) override;
-    // -15 when not active; a lost device is not a failure (0, nothing presented); after a
-    // reset failure -20, failed buffer re-creation -21/-22, each also ending the active state.
+    // -15 when not active; a lost device is not a failure (0, nothing presented, after waiting
+    // up to lostDeviceWaitMilliseconds for a window message); after a reset failure -20,
+    // failed buffer re-creation -21/-22, each also ending the active state.
     EngineResult Update() override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    static constexpr DWORD lostDeviceWaitMilliseconds = 5;
 
 private:
     EngineResult CreateDevice(int width, int height);

@@ -289,6 +289,23 @@ TEST_F(ApplicationUpdateTest, WhileLostNothingIsPresentedOrCleared) {
     EXPECT_THAT(device.NamesOfCalls(), ElementsAre("TestCooperativeLevel", "TestCooperativeLevel"));
 }
 
+TEST_F(ApplicationUpdateTest, WhileLostEachUpdateWaitsForWindowMessagesInsteadOfSpinning) {
+    fake.Device().cooperativeLevel = D3DERR_DEVICELOST;
+    constexpr Uint64 updates = 20;
+    const Uint64 start = SDL_GetTicks64();
+    for (Uint64 i = 0; i < updates; ++i) {
+        ASSERT_EQ(app.Update(), 0);
+    }
+    EXPECT_GE(SDL_GetTicks64() - start,
+              updates * (FullscreenApplication::lostDeviceWaitMilliseconds - 1));
+    // A message waiting in the queue ends the wait at once, and stays for the next pump.
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT), WAIT_TIMEOUT);
+    PostMessageA(app.GetWindowHandle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 60000, QS_ALLINPUT), WAIT_OBJECT_0);
+    EXPECT_EQ(app.Update(), 0);
+    EXPECT_FALSE(app.IsActive());
+}
+
 TEST_F(ApplicationUpdateTest, NotResetRebuildsTheBuffersAndDrawsAgain) {
     RecordingDevice& device = fake.Device();
     auto* oldVertices = fake.application.GetVertexBuffer();

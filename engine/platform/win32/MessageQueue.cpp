@@ -70,6 +70,15 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax) {
     }
 }
 
+DWORD MsgWaitForMultipleObjects(DWORD, const HANDLE*, BOOL, DWORD milliseconds, DWORD) {
+    win32::PumpHostEvents();
+    if (win32::Queue().empty()) {
+        win32::WaitForHostEvent(static_cast<int>(milliseconds));
+        win32::PumpHostEvents();
+    }
+    return win32::Queue().empty() ? WAIT_TIMEOUT : WAIT_OBJECT_0;
+}
+
 LRESULT DispatchMessageA(const MSG* msg) {
     if (msg == nullptr) {
         return 0;

@@ -121,6 +121,9 @@ inline constexpr int BLACK_BRUSH = 4;
 inline constexpr UINT MB_OK = 0x00000000u;
 inline constexpr UINT MB_ICONERROR = 0x00000010u;
 inline constexpr int IDOK = 1;
+inline constexpr DWORD QS_ALLINPUT = 0x04FF;
+inline constexpr DWORD WAIT_OBJECT_0 = 0;
+inline constexpr DWORD WAIT_TIMEOUT = 258;
 
 // Files.
 inline constexpr DWORD GENERIC_READ = 0x80000000u;
@@ -160,6 +163,10 @@ LRESULT DispatchMessageA(const MSG* msg);
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Waits up to the given milliseconds for a message to arrive, without taking it: WAIT_OBJECT_0
+// when one is queued, else WAIT_TIMEOUT. Only the form without objects to wait for (count 0).
+DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll,
+                                DWORD milliseconds, DWORD wakeMask);
 
 // Pointer and dialogs. SetCursor(nullptr) hides the pointer over every window of the layer;
 // any other value shows it. MessageBoxA always writes "caption: text" to stderr and shows
@@ -170,7 +177,8 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
 // Debug output: stderr, exactly the text given. A run of identical texts is written once;
 // when a different text arrives, or at FlushDebugOutput or exit, the run ends with the line
-// "(repeated N times)", N being the texts folded after the first.
+// "(repeated N times)", N being the texts folded after the first. A repeating cycle of up to
+// eight texts is folded the same way, ending with "(the last K texts repeated N times)".
 void OutputDebugStringA(LPCSTR text);
 void FlushDebugOutput(); // not Win32
 
