@@ -174,6 +174,7 @@ class DemoRun : public testing::Test {
     void WriteMusic(double seconds) { WriteSilentMp3(folder / "Data" / "Demo.mp3", seconds); }
 
     int Run(const std::vector<SceneEntry>& table) {
+        FlushDebugOutput(); // each run's texts stand alone, not folded into the last run's
         testing::internal::CaptureStderr();
         const int status = RunDemo(table);
         transcript = testing::internal::GetCapturedStderr();

@@ -247,6 +247,7 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     const char* title = caption != nullptr ? caption : "Error";
     const std::size_t length = std::strlen(body);
     const bool endsInLineBreak = length > 0 && body[length - 1] == '\n';
+    FlushDebugOutput(); // debug texts held back for folding come before the box's text
     std::fprintf(stderr, "%s: %s%s", title, body, endsInLineBreak ? "" : "\n");
     std::fflush(stderr);
     HWND__* window = win32::FindWindow(owner);
