@@ -389,10 +389,13 @@ TEST_F(GLFog, LinearRangeFogPerVertex) {
     DrawQuadAtRange(0xFFFF0064);
     EXPECT_TRUE(Near(Pixel(320, 240), {255, 0, 100}));
 
-    // Start equal to end leaves the colour unfogged.
+    // Start equal to end fogs everything, near or far (f = 0).
     EnableFog(0x0000C864, 5, 5);
     DrawQuadAtRange(0xFFFF0064);
-    EXPECT_TRUE(Near(Pixel(320, 240), {255, 0, 100}));
+    EXPECT_TRUE(Near(Pixel(320, 240), {0, 200, 100}));
+    EnableFog(0x0000C864, 20, 20);
+    DrawQuadAtRange(0xFFFF0064);
+    EXPECT_TRUE(Near(Pixel(320, 240), {0, 200, 100}));
 
     // Beyond the end: all fog colour.
     EnableFog(0x0000C864, 1, 2);

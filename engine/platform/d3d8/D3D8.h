@@ -153,6 +153,7 @@ inline constexpr DWORD D3DTA_TEXTURE = 2;
 inline constexpr DWORD D3DFVF_XYZ = 0x002;
 inline constexpr DWORD D3DFVF_NORMAL = 0x010;
 inline constexpr DWORD D3DFVF_DIFFUSE = 0x040;
+inline constexpr DWORD D3DFVF_SPECULAR = 0x080;
 inline constexpr DWORD D3DFVF_TEX1 = 0x100;
 
 inline constexpr DWORD D3DUSAGE_DEPTHSTENCIL = 0x2;

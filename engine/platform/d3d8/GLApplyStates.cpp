@@ -1,27 +1,81 @@
-// Applying the recorded states to GL at a draw, only the groups that changed since the last.
+// Applying the recorded states at a draw, only the groups that changed since the last: GL's
+// own depth, blend and cull states, the texture binding, the program of the shader key and the
+// uniform block.
 
 #include "platform/d3d8/GLDevice.h"
 
-#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
 
-// Direct3D's camera space looks along +z, GL's eye space along -z. Mirroring z between the two
-// (in the modelview and back in the projection) leaves the picture unchanged and makes GL's
-// eye-space lighting, including the non-local viewer, see Direct3D's geometry.
-constexpr D3DMATRIX kFlipZ{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, -1, 0}, {0, 0, 0, 1}}};
-
-const GLfloat* Floats(const D3DMATRIX& matrix) {
-    return &matrix.m[0][0];
+D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
+    D3DMATRIX m{};
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            float sum = 0;
+            for (int k = 0; k < 4; ++k) {
+                sum += a.m[r][k] * b.m[k][c];
+            }
+            m.m[r][c] = sum;
+        }
+    }
+    return m;
 }
 
+// The inverse transpose of the upper 3 x 3 of m, which carries normals into camera space.
+// A singular matrix has none: Direct3D then leaves the normals untransformed.
+D3DMATRIX NormalMatrix(const D3DMATRIX& m) {
+    const auto& a = m.m;
+    const float c00 = a[1][1] * a[2][2] - a[1][2] * a[2][1];
+    const float c01 = a[1][2] * a[2][0] - a[1][0] * a[2][2];
+    const float c02 = a[1][0] * a[2][1] - a[1][1] * a[2][0];
+    const float det = a[0][0] * c00 + a[0][1] * c01 + a[0][2] * c02;
+    D3DMATRIX n{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+    if (det == 0 || !std::isfinite(det)) {
+        return n;
+    }
+    // Cofactors divided by the determinant: the inverse's transpose.
+    const float cofactors[3][3] = {
+        {c00, c01, c02},
+        {a[0][2] * a[2][1] - a[0][1] * a[2][2], a[0][0] * a[2][2] - a[0][2] * a[2][0],
+         a[0][1] * a[2][0] - a[0][0] * a[2][1]},
+        {a[0][1] * a[1][2] - a[0][2] * a[1][1], a[0][2] * a[1][0] - a[0][0] * a[1][2],
+         a[0][0] * a[1][1] - a[0][1] * a[1][0]}};
+    for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) {
+            n.m[r][c] = cofactors[r][c] / det;
+        }
+    }
+    return n;
+}
+
+void Copy(const D3DMATRIX& matrix, float out[16]) {
+    std::memcpy(out, &matrix.m[0][0], 16 * sizeof(float));
+}
+
+void Copy(const D3DCOLORVALUE& colour, float out[4]) {
+    out[0] = colour.r;
+    out[1] = colour.g;
+    out[2] = colour.b;
+    out[3] = colour.a;
+}
+
+void Copy(D3DCOLOR colour, float out[4]) {
+    out[0] = static_cast<float>((colour >> 16) & 0xFF) / 255.0f;
+    out[1] = static_cast<float>((colour >> 8) & 0xFF) / 255.0f;
+    out[2] = static_cast<float>(colour & 0xFF) / 255.0f;
+    out[3] = static_cast<float>((colour >> 24) & 0xFF) / 255.0f;
+}
+
+// The colour buffer has no alpha: destination alpha is 1, so DESTALPHA is ONE, INVDESTALPHA
+// ZERO, and SRCALPHASAT's min(source alpha, 1 - destination alpha) is 0.
 GLenum BlendFactor(DWORD blend) {
     switch (blend) {
     case D3DBLEND_ZERO:
+    case D3DBLEND_INVDESTALPHA:
+    case D3DBLEND_SRCALPHASAT:
         return GL_ZERO;
-    case D3DBLEND_ONE:
-        return GL_ONE;
     case D3DBLEND_SRCCOLOR:
         return GL_SRC_COLOR;
     case D3DBLEND_INVSRCCOLOR:
@@ -30,18 +84,12 @@ GLenum BlendFactor(DWORD blend) {
         return GL_SRC_ALPHA;
     case D3DBLEND_INVSRCALPHA:
         return GL_ONE_MINUS_SRC_ALPHA;
-    case D3DBLEND_DESTALPHA:
-        return GL_DST_ALPHA;
-    case D3DBLEND_INVDESTALPHA:
-        return GL_ONE_MINUS_DST_ALPHA;
     case D3DBLEND_DESTCOLOR:
         return GL_DST_COLOR;
     case D3DBLEND_INVDESTCOLOR:
         return GL_ONE_MINUS_DST_COLOR;
-    case D3DBLEND_SRCALPHASAT:
-        return GL_SRC_ALPHA_SATURATE;
     default:
-        return GL_ONE;
+        return GL_ONE; // ONE, DESTALPHA
     }
 }
 
@@ -68,18 +116,32 @@ GLint Wrap(DWORD address) {
     }
 }
 
-void ColourOf(D3DCOLOR colour, GLfloat out[4]) {
-    out[0] = static_cast<float>((colour >> 16) & 0xFF) / 255.0f;
-    out[1] = static_cast<float>((colour >> 8) & 0xFF) / 255.0f;
-    out[2] = static_cast<float>(colour & 0xFF) / 255.0f;
-    out[3] = static_cast<float>((colour >> 24) & 0xFF) / 255.0f;
+GLStageOp StageOp(DWORD op) {
+    switch (op) {
+    case D3DTOP_SELECTARG1:
+        return GLStageOp::SelectArg1;
+    case D3DTOP_SELECTARG2:
+        return GLStageOp::SelectArg2;
+    case D3DTOP_MODULATE:
+        return GLStageOp::Modulate;
+    default:
+        return GLStageOp::Disable; // passes the diffuse colour on
+    }
 }
+
+GLStageArg StageArg(DWORD argument) {
+    return (argument & 0xF) == D3DTA_TEXTURE ? GLStageArg::Texture : GLStageArg::Diffuse;
+}
+
+GLFogFormula FogFormula(DWORD mode) {
+    return mode == D3DFOG_EXP    ? GLFogFormula::Exp
+           : mode == D3DFOG_EXP2 ? GLFogFormula::Exp2
+                                 : GLFogFormula::Linear;
+}
+
 } // namespace
 
-void GLDevice::ApplyStates() {
-    if (dirty_ == 0) {
-        return;
-    }
+bool GLDevice::ApplyStates() {
     if (dirty_ & kDirtyDepth) {
         ApplyDepth();
     }
@@ -89,28 +151,25 @@ void GLDevice::ApplyStates() {
     if (dirty_ & kDirtyCull) {
         ApplyCull();
     }
-    if (dirty_ & kDirtyShade) {
-        glShadeModel(RenderState(D3DRS_SHADEMODE) == D3DSHADE_FLAT ? GL_FLAT : GL_SMOOTH);
-    }
-    if (dirty_ & kDirtyProjection) {
-        ApplyProjection();
-    }
-    if (dirty_ & (kDirtyWorld | kDirtyViewLights)) {
-        ApplyModelView();
-    }
-    if (dirty_ & kDirtyLighting) {
-        ApplyLighting();
-    }
-    if (dirty_ & kDirtyFog) {
-        ApplyFog();
-    }
-    if (dirty_ & kDirtyCombine) {
-        ApplyCombine();
-    }
     if (dirty_ & kDirtyTexture) {
         ApplyTexture();
     }
+    if (dirty_ & kDirtyLayout) {
+        ApplyVertexLayout();
+    }
+    if (dirty_ & kDirtyKey) {
+        const GLuint program = programs_.Get(ShaderKey());
+        if (program != program_) {
+            program_ = program;
+            glUseProgram(program);
+        }
+    }
+    if (dirty_ & kDirtyUniforms) {
+        FillUniforms();
+        glBufferSubData(GL_UNIFORM_BUFFER, 0, sizeof uniforms_, &uniforms_);
+    }
     dirty_ = 0;
+    return program_ != 0;
 }
 
 void GLDevice::ApplyDepth() {
@@ -131,13 +190,6 @@ void GLDevice::ApplyBlend() {
     }
     glBlendFunc(BlendFactor(RenderState(D3DRS_SRCBLEND)),
                 BlendFactor(RenderState(D3DRS_DESTBLEND)));
-    if (RenderState(D3DRS_ALPHATESTENABLE)) {
-        glEnable(GL_ALPHA_TEST);
-    } else {
-        glDisable(GL_ALPHA_TEST);
-    }
-    glAlphaFunc(CompareFunction(RenderState(kAlphaFuncState)),
-                static_cast<float>(RenderState(kAlphaRefState) & 0xFF) / 255.0f);
 }
 
 void GLDevice::ApplyCull() {
@@ -154,208 +206,6 @@ void GLDevice::ApplyCull() {
         glCullFace(GL_BACK);
         break;
     }
-}
-
-void GLDevice::ApplyLighting() {
-    const bool lighting = RenderState(D3DRS_LIGHTING) != FALSE;
-    const bool specular = RenderState(D3DRS_SPECULARENABLE) != FALSE;
-    if (lighting) {
-        glEnable(GL_LIGHTING);
-    } else {
-        glDisable(GL_LIGHTING);
-    }
-    GLfloat ambient[4];
-    ColourOf(RenderState(D3DRS_AMBIENT), ambient);
-    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
-    glLightModeli(GL_LIGHT_MODEL_LOCAL_VIEWER, RenderState(D3DRS_LOCALVIEWER) ? GL_TRUE : GL_FALSE);
-    if (RenderState(D3DRS_NORMALIZENORMALS)) {
-        glEnable(GL_NORMALIZE);
-    } else {
-        glDisable(GL_NORMALIZE);
-    }
-    if (lighting && specular) {
-        glEnable(GL_COLOR_SUM);
-    } else {
-        glDisable(GL_COLOR_SUM);
-    }
-
-    // Material first, with colour tracking off: GL leaves a formerly tracked property at the
-    // last vertex colour when tracking stops.
-    glDisable(GL_COLOR_MATERIAL);
-    const GLfloat noSpecular[4] = {0, 0, 0, 0};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, &material_.Diffuse.r);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, &material_.Ambient.r);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular ? &material_.Specular.r : noSpecular);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_EMISSION, &material_.Emissive.r);
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, std::clamp(material_.Power, 0.0f, 128.0f));
-
-    const bool vertexColour = RenderState(D3DRS_COLORVERTEX) && (fvf_ & D3DFVF_DIFFUSE) != 0;
-    const auto fromColour = [&](D3DRENDERSTATETYPE source) {
-        return vertexColour && RenderState(source) == D3DMCS_COLOR1;
-    };
-    const bool diffuse = fromColour(D3DRS_DIFFUSEMATERIALSOURCE);
-    const bool ambientSource = fromColour(D3DRS_AMBIENTMATERIALSOURCE);
-    GLenum tracked = 0;
-    if (diffuse && ambientSource) {
-        tracked = GL_AMBIENT_AND_DIFFUSE;
-    } else if (diffuse) {
-        tracked = GL_DIFFUSE;
-    } else if (ambientSource) {
-        tracked = GL_AMBIENT;
-    } else if (fromColour(D3DRS_EMISSIVEMATERIALSOURCE)) {
-        tracked = GL_EMISSION;
-    }
-    if (tracked != 0) {
-        glColorMaterial(GL_FRONT_AND_BACK, tracked);
-        glEnable(GL_COLOR_MATERIAL);
-    }
-}
-
-void GLDevice::ApplyProjection() {
-    // Maps Direct3D's clip space onto GL's: z to 2z - w (depth 0..1 becomes -1..1); y mirrored,
-    // so the colour buffer holds the picture top row first and GL's fill rule, which favours
-    // the edges nearest row 0, becomes Direct3D's top-left rule; and everything half a pixel
-    // right and down, since Direct3D puts pixel centres at integer coordinates and GL at
-    // half-integers.
-    const float w = static_cast<float>(renderWidth_);
-    const float h = static_cast<float>(renderHeight_);
-    const D3DMATRIX fix{{{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, 2, 0}, {1.0f / w, 1.0f / h, -1, 1}}};
-    glMatrixMode(GL_PROJECTION);
-    glLoadMatrixf(Floats(fix));
-    glMultMatrixf(Floats(projection_));
-    glMultMatrixf(Floats(kFlipZ));
-    glMatrixMode(GL_MODELVIEW);
-    glViewport(0, 0, renderWidth_, renderHeight_);
-}
-
-void GLDevice::ApplyModelView() {
-    // Row vectors: v x world x view is GL's (view^T)(world^T) v; memory order needs no transpose.
-    glMatrixMode(GL_MODELVIEW);
-    glLoadMatrixf(Floats(kFlipZ));
-    glMultMatrixf(Floats(view_));
-    if (dirty_ & kDirtyViewLights) {
-        // GL transforms light positions by the modelview current when they are given.
-        for (DWORD i = 0; i < kMaxLights; ++i) {
-            const GLenum id = GL_LIGHT0 + i;
-            const LightSlot& slot = lights_[i];
-            if (!slot.enabled) {
-                glDisable(id);
-                continue;
-            }
-            const D3DLIGHT8& l = slot.light;
-            glEnable(id);
-            glLightfv(id, GL_DIFFUSE, &l.Diffuse.r);
-            glLightfv(id, GL_SPECULAR, &l.Specular.r);
-            glLightfv(id, GL_AMBIENT, &l.Ambient.r);
-            if (l.Type == D3DLIGHT_DIRECTIONAL) {
-                const GLfloat towards[4] = {-l.Direction.x, -l.Direction.y, -l.Direction.z, 0};
-                glLightfv(id, GL_POSITION, towards);
-                glLightf(id, GL_SPOT_CUTOFF, 180.0f);
-                glLightf(id, GL_CONSTANT_ATTENUATION, 1.0f);
-                glLightf(id, GL_LINEAR_ATTENUATION, 0.0f);
-                glLightf(id, GL_QUADRATIC_ATTENUATION, 0.0f);
-                continue;
-            }
-            const GLfloat position[4] = {l.Position.x, l.Position.y, l.Position.z, 1};
-            glLightfv(id, GL_POSITION, position);
-            const bool noAttenuation =
-                l.Attenuation0 == 0 && l.Attenuation1 == 0 && l.Attenuation2 == 0;
-            glLightf(id, GL_CONSTANT_ATTENUATION, noAttenuation ? 1.0f : l.Attenuation0);
-            glLightf(id, GL_LINEAR_ATTENUATION, l.Attenuation1);
-            glLightf(id, GL_QUADRATIC_ATTENUATION, l.Attenuation2);
-            if (l.Type == D3DLIGHT_SPOT) {
-                const GLfloat direction[3] = {l.Direction.x, l.Direction.y, l.Direction.z};
-                glLightfv(id, GL_SPOT_DIRECTION, direction);
-                const float halfAngle = l.Phi * 0.5f * 57.29578f;
-                glLightf(id, GL_SPOT_CUTOFF, std::clamp(halfAngle, 0.0f, 90.0f));
-                glLightf(id, GL_SPOT_EXPONENT, std::clamp(l.Falloff, 0.0f, 128.0f));
-            } else {
-                glLightf(id, GL_SPOT_CUTOFF, 180.0f);
-            }
-        }
-    }
-    glMultMatrixf(Floats(world_));
-}
-
-bool GLDevice::VertexFogActive() const {
-    return RenderState(D3DRS_FOGENABLE) && RenderState(D3DRS_FOGTABLEMODE) == D3DFOG_NONE &&
-           RenderState(D3DRS_FOGVERTEXMODE) == D3DFOG_LINEAR;
-}
-
-void GLDevice::ApplyFog() {
-    const DWORD table = RenderState(D3DRS_FOGTABLEMODE);
-    const DWORD vertex = RenderState(D3DRS_FOGVERTEXMODE);
-    if (!RenderState(D3DRS_FOGENABLE) || (table == D3DFOG_NONE && vertex == D3DFOG_NONE)) {
-        glDisable(GL_FOG);
-        return;
-    }
-    glEnable(GL_FOG);
-    GLfloat colour[4];
-    ColourOf(RenderState(D3DRS_FOGCOLOR), colour);
-    glFogfv(GL_FOG_COLOR, colour);
-    if (VertexFogActive()) {
-        // The draw computes f per vertex and passes 1 - f: GL's linear fog over 0..1 gives f.
-        glFogi(GL_FOG_COORD_SRC, GL_FOG_COORD);
-        glFogi(GL_FOG_MODE, GL_LINEAR);
-        glFogf(GL_FOG_START, 0.0f);
-        glFogf(GL_FOG_END, 1.0f);
-        return;
-    }
-    const DWORD mode = table != D3DFOG_NONE ? table : vertex;
-    glFogi(GL_FOG_COORD_SRC, GL_FRAGMENT_DEPTH);
-    glFogi(GL_FOG_MODE, mode == D3DFOG_EXP ? GL_EXP : mode == D3DFOG_EXP2 ? GL_EXP2 : GL_LINEAR);
-    glFogf(GL_FOG_START, RenderStateFloat(D3DRS_FOGSTART));
-    glFogf(GL_FOG_END, RenderStateFloat(D3DRS_FOGEND));
-    glFogf(GL_FOG_DENSITY, RenderStateFloat(D3DRS_FOGDENSITY));
-    const bool radial = table == D3DFOG_NONE && RenderState(D3DRS_RANGEFOGENABLE);
-    glFogi(GL_FOG_DISTANCE_MODE_NV, radial ? GL_EYE_RADIAL_NV : GL_EYE_PLANE_ABSOLUTE_NV);
-}
-
-void GLDevice::ApplyCombine() {
-    const auto& ss = stageStates_[0];
-    const auto source = [](DWORD argument) {
-        return (argument & 0xF) == D3DTA_TEXTURE ? GL_TEXTURE : GL_PRIMARY_COLOR;
-    };
-    // Returns the GL combine function and its two sources for one Direct3D operation.
-    const auto operation = [&](DWORD op, DWORD arg1, DWORD arg2, GLint& function, GLint& s0,
-                               GLint& s1) {
-        s0 = s1 = GL_PRIMARY_COLOR;
-        switch (op) {
-        case D3DTOP_SELECTARG1:
-            function = GL_REPLACE;
-            s0 = source(arg1);
-            break;
-        case D3DTOP_SELECTARG2:
-            function = GL_REPLACE;
-            s0 = source(arg2);
-            break;
-        case D3DTOP_MODULATE:
-            function = GL_MODULATE;
-            s0 = source(arg1);
-            s1 = source(arg2);
-            break;
-        default:
-            function = GL_REPLACE;
-            break; // a disabled stage passes the diffuse colour
-        }
-    };
-    const DWORD colourOp = ss[D3DTSS_COLOROP];
-    GLint rgb = 0, rgb0 = 0, rgb1 = 0, alpha = 0, alpha0 = 0, alpha1 = 0;
-    operation(colourOp, ss[D3DTSS_COLORARG1], ss[D3DTSS_COLORARG2], rgb, rgb0, rgb1);
-    operation(colourOp == D3DTOP_DISABLE ? D3DTOP_DISABLE : ss[D3DTSS_ALPHAOP],
-              ss[D3DTSS_ALPHAARG1], ss[D3DTSS_ALPHAARG2], alpha, alpha0, alpha1);
-    glActiveTexture(GL_TEXTURE0);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_RGB, rgb);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SRC0_RGB, rgb0);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SRC1_RGB, rgb1);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_RGB, GL_SRC_COLOR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_RGB, GL_SRC_COLOR);
-    glTexEnvi(GL_TEXTURE_ENV, GL_COMBINE_ALPHA, alpha);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SRC0_ALPHA, alpha0);
-    glTexEnvi(GL_TEXTURE_ENV, GL_SRC1_ALPHA, alpha1);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND0_ALPHA, GL_SRC_ALPHA);
-    glTexEnvi(GL_TEXTURE_ENV, GL_OPERAND1_ALPHA, GL_SRC_ALPHA);
 }
 
 void GLDevice::ApplyTexture() {
@@ -384,4 +234,146 @@ void GLDevice::ApplyTexture() {
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wanted.wrapT);
     }
     applied = wanted;
+}
+
+GLShaderKey GLDevice::ShaderKey() const {
+    GLShaderKey key;
+    const bool hasDiffuse = (fvf_ & D3DFVF_DIFFUSE) != 0;
+    const bool hasSpecular = (fvf_ & D3DFVF_SPECULAR) != 0;
+    key.lighting = RenderState(D3DRS_LIGHTING) != FALSE;
+    key.specular = RenderState(D3DRS_SPECULARENABLE) != FALSE;
+    if (key.lighting) {
+        for (DWORD i = 0; i < kMaxLights; ++i) {
+            const LightSlot& slot = lights_[i];
+            GLLightKind kind = GLLightKind::Off;
+            if (slot.enabled) {
+                kind = slot.light.Type == D3DLIGHT_POINT  ? GLLightKind::Point
+                       : slot.light.Type == D3DLIGHT_SPOT ? GLLightKind::Spot
+                                                          : GLLightKind::Directional;
+            }
+            key.lights[i] = kind;
+        }
+        key.localViewer = RenderState(D3DRS_LOCALVIEWER) != FALSE;
+        key.normalizeNormals = RenderState(D3DRS_NORMALIZENORMALS) != FALSE;
+        // With colour vertex on, a source names a vertex colour; one the vertex lacks, or any
+        // with colour vertex off, is the material's.
+        const bool colourVertex = RenderState(D3DRS_COLORVERTEX) != FALSE;
+        const auto source = [&](D3DRENDERSTATETYPE state) {
+            const DWORD value = RenderState(state);
+            if (colourVertex && value == D3DMCS_COLOR1 && hasDiffuse) {
+                return GLColourSource::VertexDiffuse;
+            }
+            if (colourVertex && value == D3DMCS_COLOR2 && hasSpecular) {
+                return GLColourSource::VertexSpecular;
+            }
+            return GLColourSource::Material;
+        };
+        key.diffuseSource = source(D3DRS_DIFFUSEMATERIALSOURCE);
+        key.ambientSource = source(D3DRS_AMBIENTMATERIALSOURCE);
+        key.specularSource = source(D3DRS_SPECULARMATERIALSOURCE);
+        key.emissiveSource = source(D3DRS_EMISSIVEMATERIALSOURCE);
+    }
+
+    if (RenderState(D3DRS_FOGENABLE)) {
+        const DWORD table = RenderState(D3DRS_FOGTABLEMODE);
+        const DWORD vertex = RenderState(D3DRS_FOGVERTEXMODE);
+        if (table != D3DFOG_NONE) {
+            key.fog = GLFogKind::Table;
+            key.fogFormula = FogFormula(table);
+        } else if (vertex != D3DFOG_NONE) {
+            key.fog = GLFogKind::Vertex;
+            key.fogFormula = FogFormula(vertex);
+            key.rangeFog = RenderState(D3DRS_RANGEFOGENABLE) != FALSE;
+        } else {
+            key.fog = GLFogKind::SpecularAlpha;
+        }
+    }
+
+    const auto& ss = stageStates_[0];
+    key.colourOp = StageOp(ss[D3DTSS_COLOROP]);
+    key.colourArg1 = StageArg(ss[D3DTSS_COLORARG1]);
+    key.colourArg2 = StageArg(ss[D3DTSS_COLORARG2]);
+    key.alphaOp = StageOp(ss[D3DTSS_ALPHAOP]);
+    key.alphaArg1 = StageArg(ss[D3DTSS_ALPHAARG1]);
+    key.alphaArg2 = StageArg(ss[D3DTSS_ALPHAARG2]);
+
+    const DWORD alphaFunc = RenderState(kAlphaFuncState);
+    if (RenderState(D3DRS_ALPHATESTENABLE) && alphaFunc >= D3DCMP_NEVER &&
+        alphaFunc < D3DCMP_ALWAYS) {
+        key.alphaFunc = static_cast<std::uint8_t>(alphaFunc);
+    }
+    key.flat = RenderState(D3DRS_SHADEMODE) == D3DSHADE_FLAT;
+    return key;
+}
+
+void GLDevice::FillUniforms() {
+    // Maps Direct3D's clip space onto GL's: z to 2z - w (depth 0..1 becomes -1..1); y mirrored,
+    // so the colour buffer holds the picture top row first and GL's fill rule, which favours
+    // the edges nearest row 0, becomes Direct3D's top-left rule; and everything half a pixel
+    // right and down, since Direct3D puts pixel centres at integer coordinates and GL at
+    // half-integers.
+    const float w = static_cast<float>(renderWidth_);
+    const float h = static_cast<float>(renderHeight_);
+    const D3DMATRIX fix{{{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, 2, 0}, {1.0f / w, 1.0f / h, -1, 1}}};
+    const D3DMATRIX worldView = Multiply(world_, view_);
+    Copy(worldView, uniforms_.worldView);
+    Copy(Multiply(projection_, fix), uniforms_.projection);
+    Copy(NormalMatrix(worldView), uniforms_.normalMatrix);
+
+    Copy(material_.Diffuse, uniforms_.materialDiffuse);
+    Copy(material_.Ambient, uniforms_.materialAmbient);
+    Copy(material_.Specular, uniforms_.materialSpecular);
+    Copy(material_.Emissive, uniforms_.materialEmissive);
+    Copy(RenderState(D3DRS_AMBIENT), uniforms_.ambient);
+
+    Copy(RenderState(D3DRS_FOGCOLOR), uniforms_.fogColour);
+    const float start = RenderStateFloat(D3DRS_FOGSTART);
+    const float end = RenderStateFloat(D3DRS_FOGEND);
+    // Start equal to end: vertex fog fogs everything (f = 0); table fog is a step at end.
+    const bool table = RenderState(D3DRS_FOGTABLEMODE) != D3DFOG_NONE;
+    const float scale = end != start ? 1.0f / (end - start) : table ? 1e30f : 0.0f;
+    uniforms_.fog[0] = end;
+    uniforms_.fog[1] = scale;
+    uniforms_.fog[2] = RenderStateFloat(D3DRS_FOGDENSITY);
+
+    uniforms_.misc[0] = material_.Power;
+    uniforms_.misc[1] = static_cast<float>(RenderState(kAlphaRefState) & 0xFF);
+    uniforms_.misc[2] = texture_ == nullptr || !texture_->HasAlpha() ? 1.0f : 0.0f;
+    FillLightUniforms();
+}
+
+void GLDevice::FillLightUniforms() {
+    // Light positions and directions are world space; the view alone carries them to camera
+    // space.
+    const auto& v = view_.m;
+    for (DWORD i = 0; i < kMaxLights; ++i) {
+        const D3DLIGHT8& l = lights_[i].light;
+        GLLightUniforms& out = uniforms_.lights[i];
+        Copy(l.Diffuse, out.diffuse);
+        Copy(l.Specular, out.specular);
+        Copy(l.Ambient, out.ambient);
+        const D3DVECTOR& p = l.Position;
+        for (int c = 0; c < 3; ++c) {
+            out.position[c] = p.x * v[0][c] + p.y * v[1][c] + p.z * v[2][c] + v[3][c];
+        }
+        out.position[3] = l.Range;
+        const D3DVECTOR& d = l.Direction;
+        float direction[3];
+        for (int c = 0; c < 3; ++c) {
+            direction[c] = d.x * v[0][c] + d.y * v[1][c] + d.z * v[2][c];
+        }
+        const float length = std::sqrt(direction[0] * direction[0] + direction[1] * direction[1] +
+                                       direction[2] * direction[2]);
+        for (int c = 0; c < 3; ++c) {
+            out.direction[c] = length > 0 ? direction[c] / length : 0.0f;
+        }
+        out.direction[3] = l.Falloff;
+        out.attenuation[0] = l.Attenuation0;
+        out.attenuation[1] = l.Attenuation1;
+        out.attenuation[2] = l.Attenuation2;
+        out.attenuation[3] = 0;
+        out.cone[0] = std::cos(l.Theta * 0.5f);
+        out.cone[1] = std::cos(l.Phi * 0.5f);
+        out.cone[2] = out.cone[3] = 0;
+    }
 }

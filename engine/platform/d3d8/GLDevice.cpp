@@ -6,6 +6,7 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 HRESULT GLDevice::Create(SDL_Window* window, const D3DPRESENT_PARAMETERS& parameters,
@@ -48,9 +49,15 @@ GLDevice::~GLDevice() {
 
 HRESULT GLDevice::Init(const D3DPRESENT_PARAMETERS& parameters) {
     parameters_ = parameters;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+    if constexpr (kOpenGLES) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+    } else {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    }
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     context_ = SDL_GL_CreateContext(window_);
     if (context_ == nullptr) {
@@ -69,7 +76,6 @@ HRESULT GLDevice::Init(const D3DPRESENT_PARAMETERS& parameters) {
     if (!MakeTargets(width, height)) {
         return D3DERR_DRIVERINTERNALERROR;
     }
-    fogCoordinates_.reserve(65536);
     InitGLState();
     SetDefaultStates();
     return D3D_OK;
@@ -104,7 +110,7 @@ bool GLDevice::MakeTargets(int width, int height) {
     complete = complete && glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
     glViewport(0, 0, width, height);
     glDepthMask(GL_TRUE);
-    glClearDepth(1.0);
+    GLClearDepth(1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     dirty_ |= kDirtyDepth | kDirtyProjection;
     return complete;
@@ -122,25 +128,35 @@ void GLDevice::DestroyTargets() {
 }
 
 void GLDevice::InitGLState() {
+    const auto* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const bool es = version != nullptr && std::strncmp(version, "OpenGL ES", 9) == 0;
+    programs_.SetDialect(es ? GLSLDialect::Es300 : GLSLDialect::Core330);
+
     // Direct3D's front faces are clockwise on screen; rendered top row first, that is
     // counter-clockwise in GL's window coordinates.
     glFrontFace(GL_CCW);
-    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
-    glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
-    glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_FALSE);
+    GLFirstVertexProvokes();
     glDisable(GL_DITHER);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glActiveTexture(GL_TEXTURE0);
-    glEnable(GL_TEXTURE_2D);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+
+    glGenVertexArrays(1, &vertexArray_);
+    glBindVertexArray(vertexArray_);
+    glGenBuffers(1, &vertexBuffer_);
+    glGenBuffers(1, &indexBuffer_);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
+    glGenBuffers(1, &uniformBuffer_);
+    glBindBuffer(GL_UNIFORM_BUFFER, uniformBuffer_);
+    glBufferData(GL_UNIFORM_BUFFER, sizeof uniforms_, nullptr, GL_DYNAMIC_DRAW);
+    glBindBufferBase(GL_UNIFORM_BUFFER, 0, uniformBuffer_);
 
     // An unbound texture samples as opaque white.
-    const GLubyte white[3] = {255, 255, 255};
+    const GLubyte white[4] = {255, 255, 255, 255};
+    glActiveTexture(GL_TEXTURE0);
     glGenTextures(1, &whiteTexture_);
     glBindTexture(GL_TEXTURE_2D, whiteTexture_);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, white);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, white);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
 }
@@ -152,6 +168,11 @@ ULONG GLDevice::Release() {
             resource->Orphan();
         }
         resources_.clear();
+        programs_.Release();
+        glDeleteBuffers(1, &uniformBuffer_);
+        glDeleteBuffers(1, &indexBuffer_);
+        glDeleteBuffers(1, &vertexBuffer_);
+        glDeleteVertexArrays(1, &vertexArray_);
         glDeleteTextures(1, &whiteTexture_);
         DestroyTargets();
         SDL_GL_MakeCurrent(window_, nullptr);
@@ -280,10 +301,12 @@ HRESULT GLDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
 
 HRESULT GLDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
                         DWORD) {
-    if ((flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER)) != 0 || (count > 0 && rects == nullptr)) {
+    if ((flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER)) != 0) {
         return D3DERR_INVALIDCALL;
     }
-    if (!PixelWork() || flags == 0) {
+    // As Direct3D counts them: rectangles with a count of 0 clear nothing, a count without
+    // rectangles clears the whole target.
+    if (!PixelWork() || flags == 0 || (count == 0 && rects != nullptr)) {
         return D3D_OK;
     }
     GLbitfield mask = 0;
@@ -295,11 +318,11 @@ HRESULT GLDevice::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR
     }
     if ((flags & D3DCLEAR_ZBUFFER) != 0) {
         glDepthMask(GL_TRUE); // GL clears depth only where depth writes are on
-        glClearDepth(std::clamp(static_cast<double>(z), 0.0, 1.0));
+        GLClearDepth(std::clamp(z, 0.0f, 1.0f));
         mask |= GL_DEPTH_BUFFER_BIT;
         dirty_ |= kDirtyDepth;
     }
-    if (count == 0) {
+    if (rects == nullptr) {
         glClear(mask);
         return D3D_OK;
     }

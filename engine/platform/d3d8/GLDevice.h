@@ -1,12 +1,16 @@
 #pragma once
-// The OpenGL device: a compatibility-profile context on the focus window, rendering into an
-// off-screen colour buffer without alpha (so destination alpha reads as 1, as on X8R8G8B8)
-// with a 16-bit depth buffer. Present scales that buffer to the window, 4:3 kept.
+// The OpenGL device: an OpenGL 3.3 core-profile context on the focus window, rendering into an
+// off-screen colour buffer without alpha (as on X8R8G8B8) with a 16-bit depth buffer. Present
+// scales that buffer to the window, 4:3 kept.
 //
-// States, transforms, lights and the material are recorded when set and applied to GL at the
-// next draw, only where they changed. The mapping follows Direct3D 8's fixed function:
-// row-vector matrices, depth 0..1, pixel centres at integer coordinates, clockwise front
-// faces, per-vertex lighting in camera space, per-vertex linear fog, stage 0 only.
+// States, transforms, lights and the material are recorded when set and applied at the next
+// draw, only where they changed. Every draw goes through the device's own GLSL programs
+// (GLShaderSource.cpp), which compute Direct3D 8's fixed function: the states that change the
+// maths select the program (GLShaderKey), all others are one uniform block. Vertices and
+// indices stream through one GL buffer each. Covered: transform and per-vertex lighting
+// (directional, point and spot lights), vertex and table fog, texture stage 0 with the
+// operations and arguments D3D8.h declares, the alpha test, blending, depth and culling.
+// Not covered: stages above 0, stencil, clip planes, vertex shaders of Direct3D's own.
 //
 // Host modes: in capture mode the colour buffer has the capture size times the supersample
 // factor while the back buffer stays logically 640 x 480; Present does not swap but calls
@@ -17,7 +21,9 @@
 
 #include "platform/d3d8/D3D8.h"
 #include "platform/d3d8/GLHeaders.h"
+#include "platform/d3d8/GLPrograms.h"
 #include "platform/d3d8/GLResources.h"
+#include "platform/d3d8/GLShaderSource.h"
 
 #include <array>
 #include <cstdint>
@@ -97,8 +103,14 @@ class GLDevice final : public IDirect3DDevice8 {
         kDirtyTexture = 1u << 7, // binding, filters and addressing
         kDirtyProjection = 1u << 8,
         kDirtyWorld = 1u << 9,
-        kDirtyViewLights = 1u << 10, // the view matrix or a light: light positions re-given
+        kDirtyViewLights = 1u << 10, // the view matrix or a light
+        kDirtyLayout = 1u << 11,     // the vertex format or stride
         kDirtyAll = 0xFFFFFFFFu,
+        // What the shader key is made of, and what the uniform block is made of.
+        kDirtyKey = kDirtyShade | kDirtyLighting | kDirtyFog | kDirtyCombine | kDirtyBlend |
+                    kDirtyViewLights | kDirtyLayout,
+        kDirtyUniforms = kDirtyBlend | kDirtyLighting | kDirtyFog | kDirtyTexture |
+                         kDirtyProjection | kDirtyWorld | kDirtyViewLights,
     };
 
     struct LightSlot {
@@ -117,18 +129,15 @@ class GLDevice final : public IDirect3DDevice8 {
     bool PixelWork() const;
     bool WindowGone() const;
 
-    void ApplyStates();
+    bool ApplyStates(); // false when the program of the states cannot be built
     void ApplyDepth();
     void ApplyBlend();
     void ApplyCull();
-    void ApplyLighting();
-    void ApplyFog();
-    void ApplyCombine();
     void ApplyTexture();
-    void ApplyProjection();
-    void ApplyModelView();
-    bool VertexFogActive() const;
-    void ComputeFogCoordinates(const BYTE* vertices, UINT stride, UINT first, UINT count);
+    GLShaderKey ShaderKey() const;
+    void FillUniforms();
+    void FillLightUniforms();
+    void ApplyVertexLayout();
     DWORD RenderState(DWORD state) const { return renderStates_[state]; }
     float RenderStateFloat(DWORD state) const;
 
@@ -144,6 +153,13 @@ class GLDevice final : public IDirect3DDevice8 {
     GLuint presentedFramebuffer_ = 0; // a copy of the colour buffer at the last Present
     GLuint presentedColourBuffer_ = 0;
     GLuint whiteTexture_ = 0;
+    GLuint vertexArray_ = 0;
+    GLuint vertexBuffer_ = 0; // the streaming buffers every draw fills
+    GLuint indexBuffer_ = 0;
+    GLuint uniformBuffer_ = 0;
+    GLPrograms programs_;
+    GLuint program_ = 0;
+    GLDeviceUniforms uniforms_{};
     bool lost_ = false;
     bool inScene_ = false;
 
@@ -162,7 +178,6 @@ class GLDevice final : public IDirect3DDevice8 {
     UINT baseVertexIndex_ = 0;
     std::uint32_t dirty_ = kDirtyAll;
 
-    std::vector<float> fogCoordinates_; // per vertex of the stream, 1 - f
     std::vector<std::uint8_t> readPixels_;
     std::vector<GLResource*> resources_;
 };

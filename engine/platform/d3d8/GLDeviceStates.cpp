@@ -1,5 +1,5 @@
 // Recording of states, transforms, lights, the material and bindings as the device receives
-// them; GLApplyStates.cpp gives them to GL at the next draw.
+// them; GLApplyStates.cpp gives them to GL and the shaders at the next draw.
 
 #include "platform/d3d8/GLDevice.h"
 
@@ -288,7 +288,10 @@ HRESULT GLDevice::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, U
         return D3DERR_INVALIDCALL;
     }
     stream_ = glBuffer;
-    streamStride_ = stride;
+    if (stride != streamStride_) {
+        streamStride_ = stride;
+        dirty_ |= kDirtyLayout;
+    }
     return D3D_OK;
 }
 
@@ -298,7 +301,7 @@ HRESULT GLDevice::SetVertexShader(DWORD handle) {
     }
     if (handle != fvf_) {
         fvf_ = handle;
-        dirty_ |= kDirtyLighting; // the colour source depends on a diffuse colour being there
+        dirty_ |= kDirtyLayout; // also the colour sources: a vertex colour may come or go
     }
     return D3D_OK;
 }

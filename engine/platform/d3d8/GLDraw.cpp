@@ -1,38 +1,74 @@
-// The draw: validation, client arrays straight from the CPU buffers, per-vertex fog.
+// The draw: validation, then the vertex range and the indices streamed into the device's GL
+// buffers and drawn through the program of the current states.
 
 #include "platform/d3d8/GLDevice.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstring>
+#include <cstdint>
 
-void GLDevice::ComputeFogCoordinates(const BYTE* vertices, UINT stride, UINT first, UINT count) {
-    // Camera-space position of each vertex: v x world x view (row vectors).
-    D3DMATRIX m{};
-    for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 4; ++c) {
-            float sum = 0;
-            for (int k = 0; k < 4; ++k) {
-                sum += world_.m[r][k] * view_.m[k][c];
-            }
-            m.m[r][c] = sum;
-        }
+namespace {
+
+struct VertexLayout {
+    UINT normal = 0; // byte offsets in the vertex; 0 where the format lacks the element
+    UINT diffuse = 0;
+    UINT specular = 0;
+    UINT texCoord = 0;
+    UINT size = 0; // bytes the format needs
+};
+
+VertexLayout LayoutOf(DWORD fvf) {
+    VertexLayout layout;
+    UINT offset = 12; // after the position
+    if (fvf & D3DFVF_NORMAL) {
+        layout.normal = offset;
+        offset += 12;
     }
-    const float start = RenderStateFloat(D3DRS_FOGSTART);
-    const float end = RenderStateFloat(D3DRS_FOGEND);
-    const bool range = RenderState(D3DRS_RANGEFOGENABLE) != FALSE;
-    const float scale = end != start ? 1.0f / (end - start) : 0.0f;
-    for (UINT i = first; i < first + count; ++i) {
-        float p[3];
-        std::memcpy(p, vertices + static_cast<std::size_t>(i) * stride, sizeof p);
-        const float x = p[0] * m.m[0][0] + p[1] * m.m[1][0] + p[2] * m.m[2][0] + m.m[3][0];
-        const float y = p[0] * m.m[0][1] + p[1] * m.m[1][1] + p[2] * m.m[2][1] + m.m[3][1];
-        const float z = p[0] * m.m[0][2] + p[1] * m.m[1][2] + p[2] * m.m[2][2] + m.m[3][2];
-        const float distance = range ? std::sqrt(x * x + y * y + z * z) : std::fabs(z);
-        // Start equal to end leaves everything unfogged (f = 1).
-        const float f = end != start ? std::clamp((end - distance) * scale, 0.0f, 1.0f) : 1.0f;
-        fogCoordinates_[baseVertexIndex_ + i] = 1.0f - f;
+    if (fvf & D3DFVF_DIFFUSE) {
+        layout.diffuse = offset;
+        offset += 4;
     }
+    if (fvf & D3DFVF_SPECULAR) {
+        layout.specular = offset;
+        offset += 4;
+    }
+    if (((fvf >> 8) & 0xF) != 0) {
+        layout.texCoord = offset;
+        offset += 8;
+    }
+    layout.size = offset;
+    return layout;
+}
+
+const void* Offset(UINT bytes) {
+    return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(bytes));
+}
+
+// An element the vertex lacks reads a constant: no normal, white diffuse, black specular with
+// alpha 0, texture coordinates 0.
+void Attribute(GLuint location, GLint count, GLenum type, GLsizei stride, UINT offset,
+               const float (&missing)[4]) {
+    if (offset == 0) {
+        glDisableVertexAttribArray(location);
+        glVertexAttrib4fv(location, missing);
+        return;
+    }
+    glEnableVertexAttribArray(location);
+    glVertexAttribPointer(location, count, type, type == GL_UNSIGNED_BYTE ? GL_TRUE : GL_FALSE,
+                          stride, Offset(offset));
+}
+
+} // namespace
+
+void GLDevice::ApplyVertexLayout() {
+    const VertexLayout layout = LayoutOf(fvf_);
+    const auto stride = static_cast<GLsizei>(streamStride_);
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+    glEnableVertexAttribArray(kAttributePosition);
+    glVertexAttribPointer(kAttributePosition, 3, GL_FLOAT, GL_FALSE, stride, Offset(0));
+    Attribute(kAttributeNormal, 3, GL_FLOAT, stride, layout.normal, {0, 0, 0, 0});
+    Attribute(kAttributeDiffuse, 4, GL_UNSIGNED_BYTE, stride, layout.diffuse, {1, 1, 1, 1});
+    Attribute(kAttributeSpecular, 4, GL_UNSIGNED_BYTE, stride, layout.specular, {0, 0, 0, 0});
+    Attribute(kAttributeTexCoord, 2, GL_FLOAT, stride, layout.texCoord, {0, 0, 0, 1});
 }
 
 HRESULT GLDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
@@ -47,68 +83,34 @@ HRESULT GLDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UIN
         static_cast<std::uint64_t>(baseVertexIndex_) + minIndex + vertexCount > vertexCapacity) {
         return D3DERR_INVALIDCALL;
     }
-    // Every index must name a vertex of the stated range: GL reads the vertices from memory.
+    // Every index must name a vertex of the stated range: only that range reaches GL.
     const std::uint16_t* indices = indices_->Indices() + startIndex;
     const std::uint16_t* indicesEnd = indices + indexCount;
     const auto [lowest, highest] = std::minmax_element(indices, indicesEnd);
     if (*lowest < minIndex || *highest >= static_cast<std::uint64_t>(minIndex) + vertexCount) {
         return D3DERR_INVALIDCALL;
     }
-    UINT offset = 12; // after the position
-    const UINT normalOffset = offset;
-    offset += (fvf_ & D3DFVF_NORMAL) ? 12 : 0;
-    const UINT diffuseOffset = offset;
-    offset += (fvf_ & D3DFVF_DIFFUSE) ? 4 : 0;
-    offset += (fvf_ & 0x080) ? 4 : 0; // specular colour, not used
-    const UINT texOffset = offset;
-    const bool textured = ((fvf_ >> 8) & 0xF) != 0;
-    if (texOffset + (textured ? 8 : 0) > streamStride_) {
+    if (LayoutOf(fvf_).size > streamStride_) {
         return D3DERR_INVALIDCALL;
     }
     if (!PixelWork()) {
         return D3D_OK;
     }
+    if (!ApplyStates()) {
+        return D3DERR_DRIVERINTERNALERROR; // the program did not build; logged once
+    }
 
-    ApplyStates();
-    const BYTE* vertices =
-        stream_->Data() + static_cast<std::size_t>(baseVertexIndex_) * streamStride_;
-    const auto stride = static_cast<GLsizei>(streamStride_);
-    glVertexPointer(3, GL_FLOAT, stride, vertices);
-    if (fvf_ & D3DFVF_NORMAL) {
-        glEnableClientState(GL_NORMAL_ARRAY);
-        glNormalPointer(GL_FLOAT, stride, vertices + normalOffset);
-    } else {
-        glDisableClientState(GL_NORMAL_ARRAY);
-        glNormal3f(0, 0, 0);
-    }
-    if (fvf_ & D3DFVF_DIFFUSE) {
-        // 0xAARRGGBB little-endian is B, G, R, A in memory.
-        glEnableClientState(GL_COLOR_ARRAY);
-        glColorPointer(GL_BGRA, GL_UNSIGNED_BYTE, stride, vertices + diffuseOffset);
-    } else {
-        glDisableClientState(GL_COLOR_ARRAY);
-        glColor4f(1, 1, 1, 1);
-    }
-    if (textured) {
-        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoordPointer(2, GL_FLOAT, stride, vertices + texOffset);
-    } else {
-        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-        glTexCoord2f(0, 0);
-    }
-    if (VertexFogActive()) {
-        const std::size_t needed = static_cast<std::size_t>(vertexCapacity);
-        if (fogCoordinates_.size() < needed) {
-            fogCoordinates_.resize(needed); // grows only for a larger vertex buffer
-        }
-        float* fog = fogCoordinates_.data() + baseVertexIndex_;
-        ComputeFogCoordinates(vertices, streamStride_, minIndex, vertexCount);
-        glEnableClientState(GL_FOG_COORD_ARRAY);
-        glFogCoordPointer(GL_FLOAT, 0, fog);
-    } else {
-        glDisableClientState(GL_FOG_COORD_ARRAY);
-    }
+    // The GL buffer's vertex 0 is the stream's base vertex; only the drawn range is written.
+    const std::size_t stride = streamStride_;
+    const BYTE* base = stream_->Data() + static_cast<std::size_t>(baseVertexIndex_) * stride;
+    glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>((minIndex + vertexCount) * stride),
+                 nullptr, GL_STREAM_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(minIndex * stride),
+                    static_cast<GLsizeiptr>(vertexCount * stride), base + minIndex * stride);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indexCount * 2), indices,
+                 GL_STREAM_DRAW);
     glDrawRangeElements(GL_TRIANGLES, minIndex, minIndex + vertexCount - 1,
-                        static_cast<GLsizei>(indexCount), GL_UNSIGNED_SHORT, indices);
+                        static_cast<GLsizei>(indexCount), GL_UNSIGNED_SHORT, nullptr);
     return D3D_OK;
 }

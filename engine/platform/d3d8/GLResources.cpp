@@ -149,12 +149,11 @@ void GLTexture::Upload() {
     if (device_ == nullptr) {
         return;
     }
-    // Without alpha in the format, GL keeps no alpha either and samples it as 1.
-    const GLint internal = format_ == D3DFMT_A8R8G8B8 ? GL_RGBA8 : GL_RGB8;
+    // The texels go up as stored, bytes B, G, R, A (ES and WebGL have no BGRA upload): the
+    // shaders swizzle them back, and read alpha 1 from a texture whose format has none.
     glBindTexture(GL_TEXTURE_2D, name_);
-    glTexImage2D(GL_TEXTURE_2D, 0, internal, static_cast<GLsizei>(width_),
-                 static_cast<GLsizei>(height_), 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                 texels_.get());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(width_),
+                 static_cast<GLsizei>(height_), 0, GL_RGBA, GL_UNSIGNED_BYTE, texels_.get());
     sampler_ = GLSamplerState{};
     device_->TextureBindingChanged();
 }

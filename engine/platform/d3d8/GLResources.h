@@ -1,6 +1,6 @@
 #pragma once
-// Buffers and textures of the OpenGL device. Vertex and index buffers are plain CPU memory that
-// a draw hands to GL as client arrays; textures keep their texels in CPU memory (the managed
+// Buffers and textures of the OpenGL device. Vertex and index buffers are plain CPU memory from
+// which a draw streams the range it uses; textures keep their texels in CPU memory (the managed
 // copy that LockRect hands out) and a GL texture that UnlockRect fills.
 
 #include "platform/d3d8/D3D8.h"
@@ -83,6 +83,7 @@ class GLTexture final : public IDirect3DTexture8, public GLResource {
     void Orphan() override; // deletes the GL texture while the context still exists
 
     GLuint Name() const { return name_; }
+    bool HasAlpha() const { return format_ == D3DFMT_A8R8G8B8; }
     GLSamplerState& Sampler() { return sampler_; }
 
   private:
