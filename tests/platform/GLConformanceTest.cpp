@@ -2,6 +2,8 @@
 
 #include "GLTestDevice.h"
 
+#include "platform/d3d8/GLDevice.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -180,6 +182,20 @@ TEST_F(GLPicture, BlendFactorsOnABufferWithoutAlpha) {
          0xFF64C832,
          nullptr,
          {100, 200, 50}},
+        {"ONE/INVDESTALPHA keeps source",
+         D3DBLEND_ONE,
+         D3DBLEND_INVDESTALPHA,
+         0x00C86432,
+         0xFF64C832,
+         nullptr,
+         {100, 200, 50}},
+        {"INVDESTALPHA/DESTALPHA keeps destination",
+         D3DBLEND_INVDESTALPHA,
+         D3DBLEND_DESTALPHA,
+         0x00C86432,
+         0xFF64C832,
+         nullptr,
+         {200, 100, 50}},
     };
     for (const auto& c : cases) {
         device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, c.background, 1, 0);
@@ -256,6 +272,115 @@ TEST_F(GLPicture, PointAndLinearFilteringAndWrapPutTexelsWhereDirect3DDoes) {
     blackWhite->Release();
 }
 
+TEST_F(GLPicture, ClearCountsRectanglesAsDirect3DDoes) {
+    const D3DRECT rect{10, 10, 20, 20};
+    const struct {
+        const char* name;
+        DWORD count;
+        const D3DRECT* rects;
+        bool inside; // pixel (15, 15) cleared
+        bool outside; // pixel (100, 100) cleared
+    } cases[] = {{"no count, no rectangles: all", 0, nullptr, true, true},
+                 {"a rectangle with count 0: nothing", 0, &rect, false, false},
+                 {"count 1 without rectangles: all", 1, nullptr, true, true},
+                 {"count 1 with the rectangle: inside only", 1, &rect, true, false}};
+    for (const auto& c : cases) {
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 0, 0);
+        EXPECT_EQ(device_->Clear(c.count, c.rects, D3DCLEAR_TARGET, 0x00FF0000, 0, 0), D3D_OK)
+            << c.name;
+        EXPECT_EQ(Pixel(15, 15).r == 255, c.inside) << c.name;
+        EXPECT_EQ(Pixel(100, 100).r == 255, c.outside) << c.name;
+    }
+}
+
+TEST_F(GLPicture, StageZeroOperationsAndArguments) {
+    // Texture (200, 100, 50) without alpha; diffuse (128, 255, 64) with alpha 64. Blended
+    // SRCALPHA/INVSRCALPHA over black, so the picture is colour x alpha.
+    IDirect3DTexture8* texture = MakeTexture(device_, 1, 1, D3DFMT_X8R8G8B8, {0x00C86432});
+    device_->SetTexture(0, texture);
+    device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    const struct {
+        const char* name;
+        DWORD colourOp, colourArg1, alphaOp;
+        Rgb expected;
+    } cases[] = {
+        {"MODULATE texture x current", D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTOP_SELECTARG1,
+         {100, 100, 13}},
+        {"SELECTARG1 texture", D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTOP_SELECTARG1, {200, 100, 50}},
+        {"SELECTARG1 diffuse", D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, {128, 255, 64}},
+        {"SELECTARG2 current", D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTOP_SELECTARG1, {128, 255, 64}},
+        {"alpha SELECTARG2 takes the diffuse alpha", D3DTOP_SELECTARG2, D3DTA_TEXTURE,
+         D3DTOP_SELECTARG2, {32, 64, 16}},
+        {"DISABLE passes the diffuse colour and alpha", D3DTOP_DISABLE, D3DTA_TEXTURE,
+         D3DTOP_SELECTARG1, {32, 64, 16}},
+    };
+    for (const auto& c : cases) {
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 0, 0);
+        device_->SetTextureStageState(0, D3DTSS_COLOROP, c.colourOp);
+        device_->SetTextureStageState(0, D3DTSS_COLORARG1, c.colourArg1);
+        device_->SetTextureStageState(0, D3DTSS_ALPHAOP, c.alphaOp);
+        DrawScreenQuad(0x4080FF40);
+        EXPECT_TRUE(Near(Pixel(320, 240), c.expected, 1)) << c.name;
+    }
+    device_->SetTexture(0, nullptr);
+    texture->Release();
+}
+
+TEST_F(GLPicture, AlphaTestComparesTheEightBitAlphaWithTheReference) {
+    IDirect3DTexture8* half = MakeTexture(device_, 1, 1, D3DFMT_A8R8G8B8, {0x80FFFFFF});
+    device_->SetTexture(0, half);
+    device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    const struct {
+        DWORD function, reference;
+        bool drawn;
+    } cases[] = {{D3DCMP_GREATER, 127, true},      {D3DCMP_GREATER, 128, false},
+                 {D3DCMP_GREATEREQUAL, 128, true}, {D3DCMP_LESS, 128, false},
+                 {D3DCMP_EQUAL, 128, true},        {D3DCMP_NOTEQUAL, 128, false},
+                 {D3DCMP_NEVER, 0, false},         {D3DCMP_ALWAYS, 255, true}};
+    for (const auto& c : cases) {
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1, 0);
+        device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(25), c.function);
+        device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(24), c.reference);
+        DrawScreenQuad(0xFFFFFFFF);
+        EXPECT_EQ(Pixel(320, 240).r == 255, c.drawn)
+            << "function " << c.function << ", reference " << c.reference;
+    }
+    device_->SetTexture(0, nullptr);
+    half->Release();
+}
+
+TEST_F(GLPicture, StatesThatAreUniformsNeverBuildAnotherProgram) {
+    auto* gl = dynamic_cast<GLDevice*>(device_);
+    ASSERT_NE(gl, nullptr);
+    device_->SetRenderState(D3DRS_FOGENABLE, TRUE);
+    device_->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
+    DrawScreenQuad(0xFF808080);
+    const std::size_t programs = gl->ProgramCount();
+    D3DMATERIAL8 material{};
+    material.Power = 300;
+    D3DLIGHT8 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Direction = {0, 0, 1};
+    device_->SetMaterial(&material);
+    device_->SetLight(3, &light); // not enabled: only its values change
+    device_->SetRenderState(D3DRS_FOGCOLOR, 0x00123456);
+    device_->SetRenderState(D3DRS_FOGSTART, Bits(2));
+    device_->SetRenderState(D3DRS_FOGEND, Bits(2));
+    device_->SetRenderState(D3DRS_AMBIENT, 0x00404040);
+    device_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(24), 77);
+    const D3DMATRIX moved = Translation(0.1f, 0, 0);
+    device_->SetTransform(D3DTS_WORLD, &moved);
+    DrawScreenQuad(0xFF808080);
+    EXPECT_EQ(gl->ProgramCount(), programs);
+    // A state of the key builds one program, once.
+    device_->SetRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_EXP);
+    DrawScreenQuad(0xFF808080);
+    DrawScreenQuad(0xFF808080);
+    EXPECT_EQ(gl->ProgramCount(), programs + 1);
+}
+
 D3DLIGHT8 Directional(float dx, float dy, float dz, D3DCOLORVALUE diffuse) {
     D3DLIGHT8 light{};
     light.Type = D3DLIGHT_DIRECTIONAL;
@@ -297,6 +422,13 @@ TEST_F(GLLighting, DirectionalDiffuseUsesTheVertexColourAndTheAngle) {
     light = Directional(0, 0.8f, 0.6f, {0.5f, 1.0f, 1.0f, 1});
     device_->SetLight(0, &light);
     EXPECT_TRUE(Near(Lit(material, 0xFFFF80FF), {77, 77, 153}, 1));
+    // A singular world matrix (z flattened) has no inverse: the normals stay untransformed.
+    light = Directional(0, 0, 1, {0.5f, 1.0f, 1.0f, 1});
+    device_->SetLight(0, &light);
+    const D3DMATRIX flatten{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 0, 0}, {0, 0, 1, 1}}};
+    device_->SetTransform(D3DTS_WORLD, &flatten);
+    EXPECT_TRUE(Near(Lit(material, 0xFFFF80FF), {128, 128, 255}, 1));
+    device_->SetTransform(D3DTS_WORLD, &kIdentity);
     // From behind the face: nothing.
     light = Directional(0, 0, -1, {1, 1, 1, 1});
     device_->SetLight(0, &light);
@@ -346,11 +478,113 @@ TEST_F(GLLighting, SpecularHighlightWithLocalViewerIsAddedAfterTexturing) {
     // A viewer at infinity sees N.H = 1.
     device_->SetRenderState(D3DRS_LOCALVIEWER, FALSE);
     EXPECT_TRUE(Near(Lit(material, 0xFF000000), {255, 255, 255}, 1));
+    // Light tilted by 5.7 degrees: N.H = 0.99876, to the power 500 (beyond GL's cap of 128).
+    light.Direction = {-0.1f, 0, 1};
+    device_->SetLight(0, &light);
+    material.Power = 500;
+    EXPECT_TRUE(Near(Lit(material, 0xFF000000), {137, 137, 137}, 2));
     // Specular off adds nothing.
     device_->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
     EXPECT_TRUE(Near(Lit(material, 0xFF000000), {0, 0, 0}));
     device_->SetTexture(0, nullptr);
     black->Release();
+}
+
+// Point and spot lights at (0, 0, -1): every corner of the facing quad is d = sqrt(4.5) away
+// with N.L = 2 / d = 0.9428, so the quad is lit evenly.
+D3DLIGHT8 LocalLight(D3DLIGHTTYPE type, float range, float a0, float a1, float a2) {
+    D3DLIGHT8 light{};
+    light.Type = type;
+    light.Diffuse = {1, 1, 1, 1};
+    light.Position = {0, 0, -1};
+    light.Direction = {0, 0, 1};
+    light.Range = range;
+    light.Attenuation0 = a0;
+    light.Attenuation1 = a1;
+    light.Attenuation2 = a2;
+    return light;
+}
+
+TEST_F(GLLighting, PointLightRangeAndAttenuation) {
+    const struct {
+        const char* name;
+        D3DLIGHT8 light;
+        int expected;
+    } cases[] = {
+        {"constant", LocalLight(D3DLIGHT_POINT, 10, 1, 0, 0), 240},
+        {"linear: 1 / d", LocalLight(D3DLIGHT_POINT, 10, 0, 1, 0), 113},
+        {"quadratic: 1 / d^2", LocalLight(D3DLIGHT_POINT, 10, 0, 0, 1), 53},
+        {"beyond the range: nothing", LocalLight(D3DLIGHT_POINT, 2, 1, 0, 0), 0},
+        {"all zero: 1 / 0 saturates", LocalLight(D3DLIGHT_POINT, 10, 0, 0, 0), 255},
+    };
+    const D3DMATERIAL8 material{};
+    for (const auto& c : cases) {
+        device_->SetLight(0, &c.light);
+        device_->LightEnable(0, TRUE);
+        const int v = c.expected;
+        EXPECT_TRUE(Near(Lit(material, 0xFFFFFFFF), {v, v, v}, 1)) << c.name;
+    }
+}
+
+TEST_F(GLLighting, SpotConeThetaPhiAndFalloff) {
+    // rho = 0.9428 (19.5 degrees off the axis).
+    const struct {
+        const char* name;
+        float thetaDegrees, phiDegrees, falloff;
+        int expected;
+    } cases[] = {
+        {"inside theta: full", 60, 90, 1, 240},
+        {"outside phi: nothing", 10, 30, 1, 0},
+        {"between, falloff 1", 20, 60, 1, 155},
+        {"between, falloff 2", 20, 60, 2, 100},
+    };
+    const D3DMATERIAL8 material{};
+    for (const auto& c : cases) {
+        D3DLIGHT8 light = LocalLight(D3DLIGHT_SPOT, 10, 1, 0, 0);
+        light.Theta = c.thetaDegrees * 3.14159265f / 180;
+        light.Phi = c.phiDegrees * 3.14159265f / 180;
+        light.Falloff = c.falloff;
+        device_->SetLight(0, &light);
+        device_->LightEnable(0, TRUE);
+        const int v = c.expected;
+        EXPECT_TRUE(Near(Lit(material, 0xFFFFFFFF), {v, v, v}, 1)) << c.name;
+    }
+}
+
+TEST_F(GLLighting, MaterialColourSources) {
+    // Vertex colour (64, 128, 192); material diffuse (255, 128, 64); global ambient one half.
+    D3DMATERIAL8 material{};
+    material.Diffuse = {1, 0.5f, 0.25f, 1};
+    device_->SetRenderState(D3DRS_AMBIENT, 0x00808080);
+    const D3DLIGHT8 light = Directional(0, 0, 1, {1, 1, 1, 1});
+    device_->SetLight(0, &light);
+    const struct {
+        const char* name;
+        DWORD diffuse, ambient, emissive;
+        BOOL colourVertex, lightOn;
+        Rgb expected;
+    } cases[] = {
+        {"diffuse from the vertex", D3DMCS_COLOR1, D3DMCS_MATERIAL, D3DMCS_MATERIAL, TRUE, TRUE,
+         {64, 128, 192}},
+        {"diffuse from the material", D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_MATERIAL, TRUE,
+         TRUE, {255, 128, 64}},
+        {"colour vertex off", D3DMCS_COLOR1, D3DMCS_MATERIAL, D3DMCS_MATERIAL, FALSE, TRUE,
+         {255, 128, 64}},
+        {"COLOR2 the vertex lacks: material", D3DMCS_COLOR2, D3DMCS_MATERIAL, D3DMCS_MATERIAL,
+         TRUE, TRUE, {255, 128, 64}},
+        {"ambient from the vertex", D3DMCS_MATERIAL, D3DMCS_COLOR1, D3DMCS_MATERIAL, TRUE, FALSE,
+         {32, 64, 96}},
+        {"emissive from the vertex", D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_COLOR1, TRUE, FALSE,
+         {64, 128, 192}},
+    };
+    for (const auto& c : cases) {
+        device_->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, c.diffuse);
+        device_->SetRenderState(D3DRS_AMBIENTMATERIALSOURCE, c.ambient);
+        device_->SetRenderState(D3DRS_EMISSIVEMATERIALSOURCE, c.emissive);
+        device_->SetRenderState(D3DRS_COLORVERTEX, c.colourVertex);
+        device_->LightEnable(0, c.lightOn);
+        EXPECT_TRUE(Near(Lit(material, 0xFF4080C0), c.expected, 1)) << c.name;
+    }
 }
 
 class GLFog : public GLDeviceTest {
@@ -412,6 +646,57 @@ TEST_F(GLFog, AdditiveBlendingAddsTheFogShare) {
     device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     DrawQuadAtRange(0xFF000000);
     EXPECT_TRUE(Near(Pixel(320, 240), {10, 120, 80}, 2));
+}
+
+TEST_F(GLFog, FogFormulasDistancesAndModes) {
+    // The quad's corners are 13.95 from the eye, 11.07 deep, at projected depth 0.91888.
+    const struct {
+        const char* name;
+        DWORD vertexMode, tableMode;
+        BOOL range;
+        float start, end, density;
+        Rgb expected;
+    } cases[] = {
+        {"EXP per vertex: exp(-0.05 x 13.95)", D3DFOG_EXP, D3DFOG_NONE, TRUE, 0, 1, 0.05f,
+         {127, 100, 100}},
+        {"EXP2 per vertex", D3DFOG_EXP2, D3DFOG_NONE, TRUE, 0, 1, 0.05f, {157, 77, 100}},
+        {"linear by depth |z|", D3DFOG_LINEAR, D3DFOG_NONE, FALSE, -10, 37.9f, 1, {143, 88, 100}},
+        {"table: projected depth", D3DFOG_NONE, D3DFOG_LINEAR, FALSE, 0.9f, 0.95f, 1,
+         {159, 76, 100}},
+        {"table, start = end beyond the depth", D3DFOG_NONE, D3DFOG_LINEAR, FALSE, 0.95f, 0.95f, 1,
+         {255, 0, 100}},
+        {"table, start = end before the depth", D3DFOG_NONE, D3DFOG_LINEAR, FALSE, 0.9f, 0.9f, 1,
+         {0, 200, 100}},
+        {"both modes none: the specular alpha, 0 here", D3DFOG_NONE, D3DFOG_NONE, TRUE, 0, 1, 1,
+         {0, 200, 100}},
+    };
+    for (const auto& c : cases) {
+        EnableFog(0x0000C864, c.start, c.end);
+        device_->SetRenderState(D3DRS_FOGVERTEXMODE, c.vertexMode);
+        device_->SetRenderState(D3DRS_FOGTABLEMODE, c.tableMode);
+        device_->SetRenderState(D3DRS_RANGEFOGENABLE, c.range);
+        device_->SetRenderState(D3DRS_FOGDENSITY, Bits(c.density));
+        DrawQuadAtRange(0xFFFF0064);
+        EXPECT_TRUE(Near(Pixel(320, 240), c.expected, 1)) << c.name;
+    }
+}
+
+TEST_F(GLFog, LitColourPlusSpecularIsClampedBeforeFog) {
+    // Diffuse 1 plus specular 1 (power 0) is clamped to 1, then fogged half-way.
+    device_->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device_->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+    D3DMATERIAL8 material{};
+    material.Diffuse = {1, 1, 1, 1};
+    material.Specular = {1, 1, 1, 1};
+    device_->SetMaterial(&material);
+    D3DLIGHT8 light = Directional(0, 0, 1, {1, 1, 1, 1});
+    light.Specular = {1, 1, 1, 1};
+    device_->SetLight(0, &light);
+    device_->LightEnable(0, TRUE);
+    EnableFog(0x0000C864, -10, 37.9f);
+    DrawQuadAtRange(0xFFFFFFFF);
+    SavePng("specular-fog");
+    EXPECT_TRUE(Near(Pixel(320, 240), {128, 228, 178}, 2));
 }
 
 } // namespace

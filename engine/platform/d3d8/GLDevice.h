@@ -74,6 +74,9 @@ class GLDevice final : public IDirect3DDevice8 {
     HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
                                  UINT startIndex, UINT primitiveCount) override;
 
+    // Programs built so far, one per shader key drawn with.
+    std::size_t ProgramCount() const { return programs_.Count(); }
+
     // See ReadBack.h.
     bool ReadBack(bool presented, ReadBackImage& image);
 

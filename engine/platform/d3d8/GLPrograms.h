@@ -20,6 +20,7 @@ class GLPrograms {
     // The program of the key, or 0 when it failed to build (logged once per key).
     GLuint Get(const GLShaderKey& key);
     void Release();
+    std::size_t Count() const { return programs_.size(); }
 
   private:
     GLuint Build(const GLShaderKey& key) const;
