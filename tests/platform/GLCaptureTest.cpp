@@ -5,9 +5,10 @@
 #include "GLTestDevice.h"
 #include "platform/win32/Host.h"
 
-namespace {
+#include <tuple>
+#include <vector>
 
-constexpr D3DMATRIX kIdentity{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
+namespace {
 
 class GLCapture : public GLDeviceTest {
   protected:
@@ -27,38 +28,45 @@ class GLCapture : public GLDeviceTest {
     }
 };
 
-TEST_F(GLCapture, SupersampledPictureKeepsDirect3DsPixelPlacement) {
-    // The same quad as in play mode: its top-left corner on the centre of logical pixel
-    // (380, 210), that is of real pixel (760, 420), covered by the top-left rule.
-    D3DMATRIX view = kIdentity;
-    view.m[3][2] = 4;
-    D3DMATRIX projection{};
-    projection.m[0][0] = 0.75f;
-    projection.m[1][1] = 1;
-    projection.m[2][2] = 100.0f / 99.0f;
-    projection.m[2][3] = 1;
-    projection.m[3][2] = -100.0f / 99.0f;
-    device_->SetTransform(D3DTS_VIEW, &view);
-    device_->SetTransform(D3DTS_PROJECTION, &projection);
+TEST_F(GLCapture, SupersampledPictureIsCentredLikeAPlainOne) {
+    // A quad from (380.2, 210.2) to (499.8, 269.8) in Direct3D's screen coordinates (pixel
+    // centres on integers), symmetric about (440, 240). A plain picture covers the pixels
+    // 381..499 by 211..269; averaged down, the two edge columns and rows are covered by one
+    // of each pixel's two samples across, alike on both sides.
     device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+    const float left = 380.2f / 320.0f - 1.0f;
+    const float right = 499.8f / 320.0f - 1.0f;
+    const float top = 1.0f - 210.2f / 240.0f;
+    const float bottom = 1.0f - 269.8f / 240.0f;
     const std::uint32_t white = 0xFFFFFFFF;
-    DrawQuad(Vertex(1, 0.5f, 0, white), Vertex(3, 0.5f, 0, white), Vertex(3, -0.5f, 0, white),
-             Vertex(1, -0.5f, 0, white));
+    DrawQuad(Vertex(left, top, 0.5f, white), Vertex(right, top, 0.5f, white),
+             Vertex(right, bottom, 0.5f, white), Vertex(left, bottom, 0.5f, white));
     const ReadBackImage& image = Read();
     EXPECT_EQ(image.width, 640);
     EXPECT_EQ(image.height, 480);
-    EXPECT_TRUE(Near(Pixel(380, 210), {255, 255, 255}));
-    EXPECT_TRUE(Near(Pixel(379, 210), {0, 0, 0}));
-    EXPECT_TRUE(Near(Pixel(380, 209), {0, 0, 0}));
-    EXPECT_TRUE(Near(Pixel(499, 269), {255, 255, 255}));
-    EXPECT_TRUE(Near(Pixel(500, 269), {0, 0, 0}));
+    const Rgb half{128, 128, 128};
+    for (const auto& [x, y, expected] :
+         std::vector<std::tuple<int, int, Rgb>>{{379, 240, {0, 0, 0}},
+                                                {380, 240, half},
+                                                {381, 240, {255, 255, 255}},
+                                                {499, 240, {255, 255, 255}},
+                                                {500, 240, half},
+                                                {501, 240, {0, 0, 0}},
+                                                {440, 209, {0, 0, 0}},
+                                                {440, 210, half},
+                                                {440, 269, {255, 255, 255}},
+                                                {440, 270, half},
+                                                {440, 271, {0, 0, 0}}}) {
+        EXPECT_TRUE(Near(Pixel(x, y), expected, 1)) << x << ", " << y;
+    }
 }
 
 TEST_F(GLCapture, SupersampledPixelsAreAveragedDown) {
-    // A quad whose left edge sits half-way across logical pixel 100: two real columns, one
-    // covered, so the logical pixel is half white.
+    // A quad whose left edge lies between the centres of the two real columns of logical
+    // pixel 100 (the colour buffer is the picture moved by half a logical pixel): one covered,
+    // so the logical pixel is half white.
     device_->SetRenderState(D3DRS_LIGHTING, FALSE);
-    const float left = -1.0f + 100.5f / 320.0f - 0.25f / 320.0f; // real column 201 and on
+    const float left = -1.0f + 200.25f / 640.0f; // real column 201 and on
     const std::uint32_t white = 0xFFFFFFFF;
     DrawQuad(Vertex(left, 1, 0.5f, white), Vertex(1, 1, 0.5f, white), Vertex(1, -1, 0.5f, white),
              Vertex(left, -1, 0.5f, white));

@@ -312,8 +312,10 @@ void GLDevice::FillUniforms() {
     // the edges nearest row 0, becomes Direct3D's top-left rule; and everything half a pixel
     // right and down, since Direct3D puts pixel centres at integer coordinates and GL at
     // half-integers.
-    const float w = static_cast<float>(renderWidth_);
-    const float h = static_cast<float>(renderHeight_);
+    // The half pixel is one of the picture's pixels: a supersampled colour buffer moves by
+    // half a block, so the averaged picture lies where a plain one does.
+    const float w = static_cast<float>(renderWidth_) / static_cast<float>(supersample_);
+    const float h = static_cast<float>(renderHeight_) / static_cast<float>(supersample_);
     const D3DMATRIX fix{{{1, 0, 0, 0}, {0, -1, 0, 0}, {0, 0, 2, 0}, {1.0f / w, 1.0f / h, -1, 1}}};
     const D3DMATRIX worldView = Multiply(world_, view_);
     Copy(worldView, uniforms_.worldView);
