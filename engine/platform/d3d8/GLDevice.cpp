@@ -400,14 +400,19 @@ bool GLDevice::ReadBack(bool presented, ReadBackImage& image) {
     const int ss = supersample_;
     const int width = renderWidth_ / ss;
     const int height = renderHeight_ / ss;
-    readPixels_.resize(static_cast<std::size_t>(renderWidth_) * renderHeight_ * 3);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, presented ? presentedFramebuffer_ : framebuffer_);
-    glReadPixels(0, 0, renderWidth_, renderHeight_, GL_RGB, GL_UNSIGNED_BYTE, readPixels_.data());
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
-
     image.width = width;
     image.height = height;
     image.rgb.resize(static_cast<std::size_t>(width) * height * 3);
+    // Without supersampling the pixels go straight into the image.
+    std::vector<std::uint8_t>& pixels = ss == 1 ? image.rgb : readPixels_;
+    pixels.resize(static_cast<std::size_t>(renderWidth_) * renderHeight_ * 3);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, presented ? presentedFramebuffer_ : framebuffer_);
+    glReadPixels(0, 0, renderWidth_, renderHeight_, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+    if (ss == 1) {
+        return true;
+    }
+
     const std::size_t rowBytes = static_cast<std::size_t>(renderWidth_) * 3;
     const unsigned samples = static_cast<unsigned>(ss * ss);
     for (int y = 0; y < height; ++y) {
