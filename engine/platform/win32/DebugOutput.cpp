@@ -1,5 +1,6 @@
 #include "platform/win32/Windows.h"
 
+#include <atomic>
 #include <cstdio>
 #include <deque>
 #include <mutex>
@@ -91,6 +92,8 @@ private:
     unsigned long repeats_ = 0;      // whole repeats of the cycle folded so far
 };
 
+std::atomic<bool> shown{true};
+
 DebugSink& Sink() {
     static DebugSink sink;
     return sink;
@@ -98,6 +101,12 @@ DebugSink& Sink() {
 
 } // namespace
 
-void OutputDebugStringA(LPCSTR text) { Sink().Write(text != nullptr ? text : ""); }
+void OutputDebugStringA(LPCSTR text) {
+    if (shown) {
+        Sink().Write(text != nullptr ? text : "");
+    }
+}
+
+void ShowDebugOutput(bool show) { shown = show; }
 
 void FlushDebugOutput() { Sink().Flush(); }

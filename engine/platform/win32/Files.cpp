@@ -1,3 +1,4 @@
+#include "platform/win32/OpenedFile.h"
 #include "platform/win32/Windows.h"
 
 #include <dirent.h>
@@ -57,7 +58,8 @@ std::string FindIgnoringCase(const std::string& folder, const std::string& name)
     }
     std::string best;
     while (const dirent* entry = readdir(directory)) {
-        if (strcasecmp(entry->d_name, name.c_str()) == 0 && (best.empty() || entry->d_name < best)) {
+        if (strcasecmp(entry->d_name, name.c_str()) == 0 &&
+            (best.empty() || entry->d_name < best)) {
             best = entry->d_name;
         }
     }
@@ -67,11 +69,9 @@ std::string FindIgnoringCase(const std::string& folder, const std::string& name)
 
 } // namespace
 
-HANDLE CreateFileA(LPCSTR fileName, DWORD, DWORD, LPVOID, DWORD creationDisposition, DWORD,
-                   HANDLE) {
-    // Only existing files are opened, and always for reading alone, whatever access is asked.
-    if (fileName == nullptr || *fileName == '\0' || creationDisposition != OPEN_EXISTING) {
-        return INVALID_HANDLE_VALUE;
+std::string PathOpenedFor(const char* fileName) {
+    if (fileName == nullptr || *fileName == '\0') {
+        return {};
     }
     std::string path(fileName);
     for (char& c : path) {
@@ -86,9 +86,25 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD, DWORD, LPVOID, DWORD creationDisposit
         const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
         const std::string match = FindIgnoringCase(folder, name);
         if (!match.empty()) {
-            descriptor = OpenRegular(folder + match);
+            path = folder + match;
+            descriptor = OpenRegular(path);
         }
     }
+    if (descriptor < 0) {
+        return {};
+    }
+    close(descriptor);
+    return path;
+}
+
+HANDLE CreateFileA(LPCSTR fileName, DWORD, DWORD, LPVOID, DWORD creationDisposition, DWORD,
+                   HANDLE) {
+    // Only existing files are opened, and always for reading alone, whatever access is asked.
+    if (creationDisposition != OPEN_EXISTING) {
+        return INVALID_HANDLE_VALUE;
+    }
+    const std::string path = PathOpenedFor(fileName);
+    const int descriptor = path.empty() ? -1 : OpenRegular(path);
     if (descriptor < 0) {
         return INVALID_HANDLE_VALUE;
     }

@@ -181,6 +181,8 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 // eight texts is folded the same way, ending with "(the last K texts repeated N times)".
 void OutputDebugStringA(LPCSTR text);
 void FlushDebugOutput(); // not Win32
+// Not Win32: false drops every later text (the capture tool shows them only when asked).
+void ShowDebugOutput(bool show);
 
 // Milliseconds, unsigned 32-bit, wrapping. Host clock: real (monotonic) time when playing,
 // the virtual clock in capture mode.
