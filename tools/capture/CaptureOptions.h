@@ -18,6 +18,14 @@ struct FrameRate {
     std::uint64_t LastFrameAtOrBefore(double seconds) const;
 };
 
+// How a video is encoded.
+struct VideoEncoding {
+    std::string preset = "veryfast"; // x264's speed preset
+    int crf = 13;                    // x264's constant rate factor, 0 (best) to 51
+    bool lossless = false;           // FFV1 in Matroska with FLAC sound instead of H.264/AAC
+    std::vector<std::string> extraArguments; // handed to ffmpeg before the output file
+};
+
 struct CaptureOptions {
     FrameRate fps;
     std::optional<double> from; // seconds of music
@@ -26,19 +34,27 @@ struct CaptureOptions {
     int width = 640;        // output frame size; the 4:3 picture is centred in it
     int height = 480;
     int supersample = 1;
-    std::string outDir;       // numbered PNG files
-    std::string video;        // .mp4 or .mkv through ffmpeg
+    int jobs = 0;       // writer threads for PNG files; 0: one per processor
+    std::string outDir; // numbered PNG files
+    std::string video;  // .mp4 or .mkv through ffmpeg
+    VideoEncoding encoding;
+    std::string wav;          // the soundtrack of the captured range
     std::string scene;        // scene mode: one scene by name
     std::string contactSheet; // one PNG with a frame from each timeline window
     bool benchmark = false;   // frames per second per timeline window, no output
+    bool verbose = false;     // the engine's debugger texts on stderr
     bool help = false;
+    bool version = false;
 };
 
-// Parses argv; on a bad option returns nothing and sets `error` to a one-line explanation.
-std::optional<CaptureOptions> ParseCaptureOptions(int argc, const char* const* argv,
-                                                  std::string& error);
+// Parses argv in the GNU way (--name value, --name=value, -h, -V, -v); on a bad option
+// returns nothing and sets `error` to a one-line explanation.
+std::optional<CaptureOptions> ParseCaptureOptions(int argc, char* const* argv, std::string& error);
 
 const char* CaptureUsage();
+
+// The last moment of the show's timeline, in seconds.
+inline constexpr double showEndSeconds = 203.0;
 
 // The largest 4:3 picture that fits the output size (1920 x 1080 gives 1440 x 1080).
 struct PictureSize {

@@ -109,8 +109,9 @@ bool ContactSheetSink::Finish() {
     if (font != nullptr) {
         TTF_CloseFont(font);
     }
-    if (!WritePng(file, sheetWidth, sheetHeight, sheet.data())) {
-        error = "could not write " + file;
+    std::string failure;
+    if (!WritePng(file, sheetWidth, sheetHeight, sheet.data(), failure)) {
+        error = "could not write " + failure;
         return false;
     }
     return true;

@@ -1,28 +1,35 @@
 // vellomire-capture: the show, or one scene, on a virtual clock, to PNG files or a video.
 
 #include "demo/DataFolder.h"
-#include "demo/Timeline.h"
+#include "platform/win32/OpenedFile.h"
+#include "platform/win32/Windows.h"
 #include "tools/capture/Capture.h"
 #include "tools/capture/CaptureOptions.h"
+#include "tools/capture/CapturePlan.h"
 #include "tools/capture/ContactSheet.h"
+#include "tools/capture/Ffmpeg.h"
 #include "tools/capture/PngFiles.h"
+#include "tools/capture/StopSignal.h"
 #include "tools/capture/VideoSink.h"
+#include "tools/capture/WavFile.h"
 
+#include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace {
 
-constexpr double showEnd = 203.0; // the last moment of the timeline
+constexpr int usageError = 2;
 
-int Fail(const std::string& message) {
+int Fail(const std::string& message, int status = 1) {
     std::fprintf(stderr, "vellomire-capture: %s\n", message.c_str());
-    return 1;
+    return status;
 }
 
 std::string Absolute(const std::string& path) {
@@ -34,27 +41,153 @@ bool FolderWritable(const std::string& file) {
     return access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
 }
 
-std::optional<SceneId> SceneNamed(const std::string& name) {
-    for (int i = 0; i < sceneIdCount; ++i) {
-        const auto id = static_cast<SceneId>(i);
-        if (name == SceneName(id)) {
-            return id;
-        }
-    }
-    return std::nullopt;
+// What the user asked for, checked before anything is loaded.
+struct Request {
+    CaptureOptions options;
+    CapturePlan plan;
+};
+
+std::string Where(const CaptureOptions& options) {
+    return !options.outDir.empty()  ? options.outDir
+           : !options.video.empty() ? options.video
+                                    : options.contactSheet;
 }
 
-// The first timeline window of a scene, or the window of the scene that contains `seconds`.
-std::optional<TimelineWindow> WindowOf(SceneId id, std::optional<double> seconds) {
-    for (const TimelineWindow& window : TimelineWindows()) {
-        if (window.scene != id) {
-            continue;
+// The sink for the request; null with `error` set when it cannot be made, or for a
+// benchmark or a WAV file alone.
+std::unique_ptr<FrameSink> MakeSink(const Request& request, const std::string& music,
+                                    std::string& error) {
+    const CaptureOptions& options = request.options;
+    if (!options.outDir.empty()) {
+        auto files = std::make_unique<PngSequenceSink>(options.outDir);
+        if (!files->Ready()) {
+            error = files->Error();
+            return nullptr;
         }
-        if (!seconds || (window.start <= *seconds && *seconds <= window.end)) {
-            return window;
+        return files;
+    }
+    if (!options.video.empty()) {
+        VideoSink::Settings settings;
+        settings.file = options.video;
+        settings.music = music;
+        settings.fps = options.fps;
+        settings.startSeconds = options.fps.SecondsOf(request.plan.schedule.First());
+        settings.width = options.width;
+        settings.height = options.height;
+        settings.encoding = options.encoding;
+        auto video = std::make_unique<VideoSink>(std::move(settings));
+        if (!video->Start()) {
+            error = video->Error();
+            return nullptr;
+        }
+        return video;
+    }
+    if (!options.contactSheet.empty()) {
+        auto sheet = std::make_unique<ContactSheetSink>(options.contactSheet);
+        for (const auto& [frame, label] : request.plan.labels) {
+            sheet->Expect(frame, label);
+        }
+        return sheet;
+    }
+    return nullptr;
+}
+
+int WriteWav(const Request& request, const std::string& music, std::uint64_t frames) {
+    const FrameSchedule& schedule = request.plan.schedule;
+    const FrameRate fps = request.options.fps;
+    std::string error;
+    if (!WriteSoundtrackWav(music, request.options.wav, fps.SecondsOf(schedule.First()),
+                            fps.SecondsOf(schedule.First() + frames), error)) {
+        return Fail(error);
+    }
+    std::printf("Wrote %s\n", request.options.wav.c_str());
+    return 0;
+}
+
+int Run(const Request& request) {
+    const CaptureOptions& options = request.options;
+    const bool needsFfmpeg = !options.video.empty() || !options.wav.empty();
+    if (needsFfmpeg && !FfmpegAvailable()) {
+        return Fail(std::string(options.video.empty() ? "--wav" : "--video") +
+                    " needs ffmpeg, which is not installed (scripts/install-deps installs it)");
+    }
+    for (const std::string* file : {&options.video, &options.contactSheet, &options.wav}) {
+        if (!file->empty() && !FolderWritable(*file)) {
+            return Fail("cannot write " + *file);
         }
     }
-    return std::nullopt;
+    if (!EnterDataFolder()) {
+        return Fail("no Data folder here or next to the program; build it with 'make build' "
+                    "or write one with vellomire-content --out Data");
+    }
+    // ffmpeg reads the very file the show's stream opens, whatever its spelling.
+    const std::string music = Absolute(PathOpenedFor("Data\\Demo.mp3"));
+    if (needsFfmpeg && music.empty()) {
+        return Fail("there is no soundtrack Data/Demo.mp3 in " +
+                    std::filesystem::current_path().string());
+    }
+
+    std::string error;
+    std::unique_ptr<FrameSink> sink = MakeSink(request, music, error);
+    if (!error.empty()) {
+        return Fail(error);
+    }
+    const FrameSchedule& schedule = request.plan.schedule;
+    if (sink == nullptr && !options.benchmark) {
+        return WriteWav(request, music, schedule.Count());
+    }
+
+    CaptureJob job;
+    job.fps = options.fps;
+    job.outputWidth = options.width;
+    job.outputHeight = options.height;
+    job.supersample = options.supersample;
+    job.schedule = schedule;
+    job.sink = sink.get();
+    if (!options.outDir.empty()) {
+        job.writerThreads =
+            options.jobs > 0 ? options.jobs
+                             : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    }
+    if (sink != nullptr) {
+        std::printf("Capturing %llu frames from %.3f s to %.3f s into %s\n",
+                    static_cast<unsigned long long>(schedule.Count()),
+                    options.fps.SecondsOf(schedule.First()), options.fps.SecondsOf(schedule.Last()),
+                    Where(options).c_str());
+        std::fflush(stdout);
+    }
+
+    const CaptureOutcome outcome = CaptureShow(job);
+    sink.reset();
+    if (outcome.stopSignal != 0) {
+        const std::uint64_t last = schedule.First() + outcome.framesWritten;
+        std::fprintf(stderr,
+                     "vellomire-capture: stopped by %s after %llu of %llu frames (up to %.3f s); "
+                     "%s holds them\n",
+                     StopSignalName(outcome.stopSignal),
+                     static_cast<unsigned long long>(outcome.framesWritten),
+                     static_cast<unsigned long long>(schedule.Count()), options.fps.SecondsOf(last),
+                     options.benchmark ? "nothing" : Where(options).c_str());
+        if (!outcome.error.empty()) {
+            Fail(outcome.error);
+        }
+        return 128 + outcome.stopSignal;
+    }
+    if (!outcome.error.empty()) {
+        return Fail(outcome.error);
+    }
+    if (outcome.status != 0) {
+        return outcome.status;
+    }
+    if (outcome.framesWritten == 0) {
+        return Fail("no frames were captured: the show ended before the first frame asked for "
+                    "(is every scene built?)");
+    }
+    if (!options.benchmark) {
+        std::printf("Wrote %s (%llu frames)\n", Where(options).c_str(),
+                    static_cast<unsigned long long>(outcome.framesWritten));
+    }
+    return options.wav.empty() ? 0 : WriteWav(request, music, outcome.framesWritten);
 }
 
 } // namespace
@@ -63,118 +196,35 @@ int main(int argc, char** argv) {
     std::string error;
     std::optional<CaptureOptions> parsed = ParseCaptureOptions(argc, argv, error);
     if (!parsed) {
-        std::fprintf(stderr, "vellomire-capture: %s\n%s", error.c_str(),
-                     "Try 'vellomire-capture --help'.\n");
-        return 2;
+        std::fprintf(stderr, "vellomire-capture: %s\nTry 'vellomire-capture --help'.\n",
+                     error.c_str());
+        return usageError;
     }
-    CaptureOptions options = *parsed;
+    Request request{*parsed, {}};
+    CaptureOptions& options = request.options;
     if (options.help) {
         std::fputs(CaptureUsage(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::puts("vellomire-capture " VELLOMIRE_VERSION);
+        return 0;
+    }
+    std::optional<CapturePlan> plan = PlanCapture(options, error);
+    if (!plan) {
+        return Fail(error, usageError);
+    }
+    request.plan = std::move(*plan);
     // Output paths are the user's, relative to where the tool was started.
-    options.outDir = Absolute(options.outDir);
-    options.video = Absolute(options.video);
-    options.contactSheet = Absolute(options.contactSheet);
-
-    std::optional<SceneId> scene;
-    if (!options.scene.empty()) {
-        scene = SceneNamed(options.scene);
-        if (!scene) {
-            return Fail("no scene is called '" + options.scene + "' (see --help)");
-        }
+    for (std::string* path :
+         {&options.outDir, &options.video, &options.contactSheet, &options.wav}) {
+        *path = Absolute(*path);
     }
 
-    CaptureJob job;
-    job.fps = options.fps;
-    job.outputWidth = options.width;
-    job.outputHeight = options.height;
-    job.supersample = options.supersample;
-
-    // Which frames: single frames, the middle of each window, or a range.
-    std::uint64_t renderFrom = 0;
-    std::unique_ptr<ContactSheetSink> sheet;
-    if (!options.contactSheet.empty()) {
-        sheet = std::make_unique<ContactSheetSink>(options.contactSheet);
-        std::vector<std::uint64_t> frames;
-        for (const TimelineWindow& window : TimelineWindows()) {
-            const double middle = (window.start + window.end) / 2.0;
-            const std::uint64_t frame = options.fps.FirstFrameAtOrAfter(middle);
-            char label[64];
-            std::snprintf(label, sizeof label, "%s  %.2f s", SceneName(window.scene), middle);
-            sheet->Expect(frame, label);
-            frames.push_back(frame);
-        }
-        job.schedule = FrameSchedule::Frames(frames);
-    } else if (!options.at.empty()) {
-        std::vector<std::uint64_t> frames;
-        for (const double seconds : options.at) {
-            frames.push_back(options.fps.FirstFrameAtOrAfter(seconds));
-        }
-        job.schedule = FrameSchedule::Frames(frames);
-    } else {
-        double from = options.from.value_or(0.0);
-        double to = options.to.value_or(showEnd);
-        if (scene) {
-            const auto window = WindowOf(*scene, options.from);
-            if (window && !options.from) {
-                from = window->start;
-            }
-            if (window && !options.to) {
-                to = window->end;
-            }
-        }
-        job.schedule = FrameSchedule::Range(options.fps.FirstFrameAtOrAfter(from),
-                                            options.fps.LastFrameAtOrBefore(to));
-    }
-    if (scene) {
-        // A scene's clock starts at its first Render: begin where its window begins.
-        const auto window = WindowOf(*scene, options.fps.SecondsOf(job.schedule.First()));
-        renderFrom = window ? options.fps.FirstFrameAtOrAfter(window->start) : job.schedule.First();
-    }
-
-    std::unique_ptr<FrameSink> sink;
-    if (!options.outDir.empty()) {
-        auto files = std::make_unique<PngSequenceSink>(options.outDir);
-        if (!files->Ready()) {
-            return Fail(files->Error());
-        }
-        sink = std::move(files);
-    } else if (!options.video.empty()) {
-        if (!FfmpegAvailable()) {
-            return Fail("--video needs ffmpeg, which is not installed (scripts/install-deps "
-                        "installs it)");
-        }
-        if (!FolderWritable(options.video)) {
-            return Fail("cannot write " + options.video);
-        }
-        if (options.width % 2 != 0 || options.height % 2 != 0) {
-            return Fail("--video needs an even width and height");
-        }
-        sink = std::make_unique<VideoSink>(options.video, "Data/Demo.mp3", options.fps,
-                                           options.fps.SecondsOf(job.schedule.First()));
-    } else if (sheet) {
-        if (!FolderWritable(options.contactSheet)) {
-            return Fail("cannot write " + options.contactSheet);
-        }
-        sink = std::move(sheet);
-    }
-    job.sink = sink.get();
-
+    CatchStopSignals();
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    ShowDebugOutput(options.verbose);
     // Capture renders off screen whatever display there is; nothing is played.
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
-
-    if (!EnterDataFolder()) {
-        return Fail("no Data folder here or next to the program; build it with 'make build' "
-                    "or write one with vellomire-content --out Data");
-    }
-
-    const int status = scene ? CaptureScene(job, *scene, renderFrom) : CaptureShow(job);
-    if (status == 0 && job.sink != nullptr) {
-        const std::string& where = !options.outDir.empty()  ? options.outDir
-                                   : !options.video.empty() ? options.video
-                                                            : options.contactSheet;
-        std::printf("Wrote %s\n", where.c_str());
-    }
-    return status;
+    return Run(request);
 }

@@ -1,34 +1,75 @@
 #include "tools/capture/Progress.h"
 
+#include "demo/Timeline.h"
+#include "tools/capture/CapturePlan.h"
+
 #include <cstdio>
 #include <unistd.h>
 
-Progress::Progress(std::uint64_t totalFrames)
-    : total(totalFrames), terminal(isatty(STDERR_FILENO) != 0) {}
+namespace {
 
-Progress::~Progress() {
-    if (terminal && done > 0) {
-        std::fputc('\n', stderr);
+// Processor milliseconds per frame of each timeline window at 640 x 480 to a video
+// (vellomire-capture --benchmark plus the encoder), which scale alike at other sizes.
+constexpr double windowCost[] = {9.0, 11.0, 9.0, 14.0, 25.0, 17.0, 14.0, 16.0};
+
+} // namespace
+
+double Progress::FrameWeight(float seconds) {
+    const int window = TimelineWindowAt(seconds);
+    return window < 0 ? 1.0 : windowCost[window];
+}
+
+double Progress::SecondsLeft(double elapsed, double doneWork, double totalWork) {
+    return doneWork > 0 ? elapsed * (totalWork - doneWork) / doneWork : 0.0;
+}
+
+Progress::Progress(const FrameSchedule& schedule, FrameRate rate)
+    : fps(rate), total(schedule.Count()), terminal(isatty(STDERR_FILENO) != 0) {
+    for (std::uint64_t frame = schedule.First(); frame <= schedule.Last(); ++frame) {
+        if (schedule.Contains(frame)) {
+            totalWeight += FrameWeight(MusicSecondsOf(fps, frame));
+        }
     }
 }
 
-void Progress::FrameDone() {
-    ++done;
-    if (!terminal) {
-        return;
-    }
+void Progress::FrameDone(std::uint64_t frame) {
     const auto now = Clock::now();
-    if (done != total && now - lastShown < std::chrono::milliseconds(250)) {
-        return;
+    // The clock starts when the first frame is done: what came before (loading, frames run
+    // without drawing) says nothing about the pace.
+    const double weight = FrameWeight(MusicSecondsOf(fps, frame));
+    if (done == 0) {
+        start = now;
+        totalWeight -= weight;
+    } else {
+        doneWeight += weight;
     }
+    ++done;
+    const auto interval = terminal ? std::chrono::milliseconds(250) : std::chrono::seconds(5);
+    if (done == 1 || done == total || now - lastShown >= interval) {
+        Show(now);
+    }
+}
+
+void Progress::Show(Clock::time_point now) {
     lastShown = now;
+    shown = true;
     const double elapsed = std::chrono::duration<double>(now - start).count();
-    const double rate = elapsed > 0 ? static_cast<double>(done) / elapsed : 0.0;
-    const double left = rate > 0 ? static_cast<double>(total - done) / rate : 0.0;
-    const int minutes = static_cast<int>(left) / 60;
-    const int seconds = static_cast<int>(left) % 60;
-    std::fprintf(stderr, "\r  frame %llu/%llu  %5.1f fps  %d:%02d left ",
+    const double rate = elapsed > 0 ? static_cast<double>(done - 1) / elapsed : 0.0;
+    const auto left = static_cast<long>(SecondsLeft(elapsed, doneWeight, totalWeight) + 0.5);
+    char leftText[32] = "?:??";
+    if (doneWeight > 0 || done == total) {
+        std::snprintf(leftText, sizeof leftText, "%ld:%02ld", left / 60, left % 60);
+    }
+    std::fprintf(stderr, "%s  frame %llu/%llu  %3d%%  %5.1f fps  %s left%s", terminal ? "\r" : "",
                  static_cast<unsigned long long>(done), static_cast<unsigned long long>(total),
-                 rate, minutes, seconds);
+                 static_cast<int>(100 * done / (total > 0 ? total : 1)), rate, leftText,
+                 terminal ? " " : "\n");
     std::fflush(stderr);
+}
+
+void Progress::Done() {
+    if (terminal && shown) {
+        std::fputc('\n', stderr);
+        shown = false;
+    }
 }

@@ -1,21 +1,29 @@
 #include "tools/capture/CaptureOptions.h"
+#include "tools/capture/CapturePlan.h"
 #include "tools/capture/FrameSchedule.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
 
 std::optional<CaptureOptions> Parse(std::vector<const char*> args, std::string& error) {
-    args.insert(args.begin(), "vellomire-capture");
-    return ParseCaptureOptions(static_cast<int>(args.size()), args.data(), error);
+    std::vector<std::string> words = {"vellomire-capture"};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    return ParseCaptureOptions(static_cast<int>(argv.size()), argv.data(), error);
 }
 
 TEST(CaptureOptions, AcceptsRatesSizesAndTimes) {
     std::string error;
-    const auto options = Parse({"--fps", "60000/1001", "--size", "1920x1080", "--supersample", "2",
-                                "--from", "5", "--to", "6.5", "--out", "frames"},
+    // Both GNU spellings: "--name value" and "--name=value".
+    const auto options = Parse({"--fps=60000/1001", "--size", "1920x1080", "--supersample=2",
+                                "--from", "5", "--to=6.5", "--out", "frames"},
                                error);
     ASSERT_TRUE(options) << error;
     EXPECT_EQ(options->fps.num, 60000u);
@@ -29,6 +37,17 @@ TEST(CaptureOptions, AcceptsRatesSizesAndTimes) {
     const auto frames = Parse({"--at", "1,2.5,12.75", "--out", "x"}, error);
     ASSERT_TRUE(frames) << error;
     EXPECT_EQ(frames->at, (std::vector<double>{1.0, 2.5, 12.75}));
+
+    const auto video = Parse({"--video=a.mp4", "--preset", "slow", "--crf=20", "--ffmpeg-args",
+                              "-tune animation", "--ffmpeg-args=-g 60", "--wav", "a.wav", "-v"},
+                             error);
+    ASSERT_TRUE(video) << error;
+    EXPECT_EQ(video->encoding.preset, "slow");
+    EXPECT_EQ(video->encoding.crf, 20);
+    EXPECT_EQ(video->encoding.extraArguments,
+              (std::vector<std::string>{"-tune", "animation", "-g", "60"}));
+    EXPECT_EQ(video->wav, "a.wav");
+    EXPECT_TRUE(video->verbose);
 }
 
 TEST(CaptureOptions, RefusesBadInputWithAReason) {
@@ -49,6 +68,18 @@ TEST(CaptureOptions, RefusesBadInputWithAReason) {
         {"--bogus", "1", "--out", "x"},
         {"--out"},
         {},
+        {"--at", "1e20", "--out", "x"},
+        {"--to", "203.5", "--out", "x"},
+        {"--out", "x", "stray"},
+        {"--crf", "52", "--video", "y.mp4"},
+        {"--preset", "quick", "--video", "y.mp4"},
+        {"--crf", "20", "--out", "x"},
+        {"--lossless", "--video", "y.mp4"},
+        {"--lossless", "--crf", "0", "--video", "y.mkv"},
+        {"--wav", "y.mp3"},
+        {"--wav", "y.wav", "--benchmark"},
+        {"--size", "3000x2250", "--supersample", "3", "--out", "x"},
+        {"--video", "y.mp4", "--size", "641x480"},
     };
     for (const auto& args : bad) {
         std::string error;
@@ -57,11 +88,55 @@ TEST(CaptureOptions, RefusesBadInputWithAReason) {
     }
 }
 
-TEST(CaptureOptions, HelpNeedsNoOutput) {
+TEST(CaptureOptions, HelpAndVersionNeedNoOutput) {
     std::string error;
-    const auto options = Parse({"--help"}, error);
-    ASSERT_TRUE(options);
-    EXPECT_TRUE(options->help);
+    const auto help = Parse({"--help"}, error);
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->help);
+    const auto version = Parse({"-V"}, error);
+    ASSERT_TRUE(version);
+    EXPECT_TRUE(version->version);
+}
+
+// Which frames a request gives, or that it is refused before anything runs.
+TEST(CapturePlan, SchedulesAreCheckedAgainstTheTimeline) {
+    struct Case {
+        std::vector<const char*> args;
+        std::uint64_t first = 0; // when accepted
+        std::uint64_t last = 0;
+        std::uint64_t count = 0;
+    };
+    const std::vector<Case> cases = {
+        {{"--out", "x"}, 0, 12180, 12181},
+        // Scene mode: only the frames where the timeline selects the scene (13 s is Stekelz).
+        {{"--scene", "Schtar", "--out", "x"}, 0, 779, 780},
+        {{"--scene", "Schtar", "--from", "0", "--to", "60", "--out", "x"}, 0, 3600, 780 + 481},
+        {{"--scene", "Marble", "--out", "x"}, 9435, 12180, 2746},
+        {{"--scene", "Wendo", "--at", "140,150", "--out", "x"}, 8400, 9000, 2},
+        // Refused: another scene's time, two stretches for one video, past the show's end.
+        {{"--scene", "Schtar", "--at", "30", "--out", "x"}},
+        {{"--scene", "Marble", "--from", "10", "--to", "20", "--out", "x"}},
+        {{"--scene", "Schtar", "--from", "0", "--to", "60", "--video", "x.mp4"}},
+        {{"--scene", "Nobody", "--out", "x"}},
+        {{"--fps", "60000/1001", "--at", "202.999", "--out", "x"}},
+        {{"--from", "5.001", "--to", "5.002", "--out", "x"}},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        const auto options = Parse(c.args, error);
+        ASSERT_TRUE(options) << error;
+        const auto plan = PlanCapture(*options, error);
+        SCOPED_TRACE(c.args.size() > 1 ? std::string(c.args[0]) + " " + c.args[1] : c.args[0]);
+        if (c.count == 0) {
+            EXPECT_FALSE(plan);
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        ASSERT_TRUE(plan) << error;
+        EXPECT_EQ(plan->schedule.First(), c.first);
+        EXPECT_EQ(plan->schedule.Last(), c.last);
+        EXPECT_EQ(plan->schedule.Count(), c.count);
+    }
 }
 
 TEST(FrameRate, FrameTimesComeFromTheFrameNumber) {

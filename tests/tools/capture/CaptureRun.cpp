@@ -2,10 +2,12 @@
 
 #include <array>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
@@ -68,4 +70,71 @@ ScratchFolder::ScratchFolder() {
 ScratchFolder::~ScratchFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path, ignored);
+}
+
+BackgroundCapture::BackgroundCapture(const std::string& arguments) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return;
+    }
+    const std::string command =
+        std::string("exec ") + VELLOMIRE_CAPTURE + " " + arguments + " 2>&1";
+    child = fork();
+    if (child == 0) {
+        dup2(fds[1], STDOUT_FILENO);
+        close(fds[0]);
+        close(fds[1]);
+        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    output = fds[0];
+}
+
+BackgroundCapture::~BackgroundCapture() {
+    if (child > 0) {
+        kill(child, SIGKILL);
+        Wait();
+    }
+}
+
+bool BackgroundCapture::ReadSome() {
+    char buffer[4096];
+    const ssize_t got = output >= 0 ? read(output, buffer, sizeof buffer) : 0;
+    if (got <= 0) {
+        return false;
+    }
+    log.append(buffer, static_cast<std::size_t>(got));
+    return true;
+}
+
+bool BackgroundCapture::WaitFor(const std::string& text) {
+    while (log.find(text) == std::string::npos) {
+        if (!ReadSome()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void BackgroundCapture::Signal(int signal) {
+    if (child > 0) {
+        kill(child, signal);
+    }
+}
+
+int BackgroundCapture::Wait() {
+    while (ReadSome()) {
+    }
+    if (output >= 0) {
+        close(output);
+        output = -1;
+    }
+    if (child <= 0) {
+        return -1;
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    child = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }

@@ -34,3 +34,27 @@ class ScratchFolder {
   private:
     std::filesystem::path path;
 };
+
+// The capture tool running in the background, its output (stdout and stderr) read as it
+// comes.
+class BackgroundCapture {
+  public:
+    explicit BackgroundCapture(const std::string& arguments);
+    ~BackgroundCapture();
+    BackgroundCapture(const BackgroundCapture&) = delete;
+    BackgroundCapture& operator=(const BackgroundCapture&) = delete;
+
+    // Reads until `text` has appeared; false when the program ended first.
+    bool WaitFor(const std::string& text);
+    void Signal(int signal);
+    // Reads the rest and waits for the end: the exit status, or 128 + the fatal signal.
+    int Wait();
+    const std::string& Log() const { return log; }
+
+  private:
+    bool ReadSome();
+
+    int child = -1;
+    int output = -1;
+    std::string log;
+};

@@ -1,13 +1,18 @@
 // The capture tool end to end: repeatable frames, skipped frames that leave every clock where
-// it would be, the video container, and its refusals.
+// it would be, scene mode against the show, the video containers, failures and signals, and
+// its refusals.
 
 #include "CaptureRun.h"
+#include "tools/capture/CaptureOptions.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <vector>
 
 namespace {
 
@@ -110,10 +115,142 @@ TEST(CaptureRun, VideoHasAConstantRateBothStreamsAndAlignedSound) {
                 1024.0 / 44100.0);
 }
 
+TEST(CaptureRun, SceneModeGivesTheShowsFramesInEveryWindow) {
+    // A time inside each timeline window; Schtar's second window runs on the clock its first
+    // one started, Marble on the random sequence of every earlier scene's start-up.
+    const std::map<std::string, std::vector<std::string>> times = {
+        {"Schtar", {"8", "59.25"}}, {"Stekelz", {"32.5"}}, {"Polez", {"73"}},
+        {"ZwartEnWit", {"92.5"}},   {"Test", {"118.5"}},   {"Wendo", {"144.5"}},
+        {"Marble", {"180"}}};
+    ScratchFolder show;
+    std::string all;
+    for (const auto& [scene, list] : times) {
+        for (const std::string& t : list) {
+            all += (all.empty() ? "" : ",") + t;
+        }
+    }
+    CAPTURE_OR_SKIP("--at " + all + " --size 160x120 --out " + show.Path().string());
+    const FrameRate fps{60, 1};
+    for (const auto& [scene, list] : times) {
+        SCOPED_TRACE(scene);
+        ScratchFolder alone;
+        std::string at;
+        for (const std::string& t : list) {
+            at += (at.empty() ? "" : ",") + t;
+        }
+        CAPTURE_OR_SKIP("--scene " + scene + " --at " + at + " --size 160x120 --out " +
+                        alone.Path().string());
+        for (const std::string& t : list) {
+            const std::string file =
+                FrameFile(static_cast<int>(fps.FirstFrameAtOrAfter(std::stod(t))));
+            const RgbPicture expected = ReadPng(show.Path() / file);
+            ASSERT_FALSE(expected.rgb.empty()) << file;
+            EXPECT_EQ(ReadPng(alone.Path() / file).rgb, expected.rgb) << file;
+        }
+    }
+}
+
+TEST(CaptureRun, LosslessVideoKeepsEveryPixelAndTheWavCoversTheRange) {
+    if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "ffprobe is not installed";
+    }
+    ScratchFolder folder;
+    const fs::path video = folder.Path() / "clip.mkv";
+    const fs::path wav = folder.Path() / "clip.wav";
+    const std::string range = "--from 10 --to 10.25 --size 160x120 ";
+    CAPTURE_OR_SKIP(range + "--lossless --video " + video.string() + " --wav " + wav.string());
+    CAPTURE_OR_SKIP(range + "--out " + (folder.Path() / "png").string());
+    const std::string decode = "ffmpeg -loglevel error -nostdin -i '" + video.string() + "' '" +
+                               (folder.Path() / "decoded-%02d.png").string() + "'";
+    ASSERT_EQ(std::system(decode.c_str()), 0);
+    for (int i = 0; i < 16; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "decoded-%02d.png", i + 1);
+        const RgbPicture decoded = ReadPng(folder.Path() / name);
+        ASSERT_FALSE(decoded.rgb.empty()) << name;
+        EXPECT_EQ(decoded.rgb, ReadPng(folder.Path() / "png" / FrameFile(600 + i)).rgb) << name;
+    }
+    // 16 frames at 60 per second: 11,760 samples at 44.1 kHz.
+    const std::string sound = Probe(wav, "-show_entries stream=sample_rate,channels,duration_ts");
+    EXPECT_NE(sound.find("sample_rate=44100"), std::string::npos) << sound;
+    EXPECT_NE(sound.find("channels=2"), std::string::npos) << sound;
+    EXPECT_NEAR(ProbeValue(sound, "duration_ts"), 11760.0, 1.0) << sound;
+}
+
+// A symbolic link to /dev/full: every write to it fails as on a full disk.
+void FullDiskAt(const fs::path& file) {
+    fs::create_directories(file.parent_path());
+    fs::create_symlink("/dev/full", file);
+}
+
+TEST(CaptureRun, FailedWritesEndWithAMessageAndAFailureStatus) {
+    ScratchFolder folder;
+    const fs::path fakeBin = folder.Path() / "bin";
+    fs::create_directories(fakeBin);
+    std::ofstream(fakeBin / "ffmpeg") << "#!/bin/sh\nexit 1\n";
+    fs::permissions(fakeBin / "ffmpeg", fs::perms::owner_all);
+    const std::string video = " --from 1 --to 1.5 --size 160x120 --video ";
+    FullDiskAt(folder.Path() / "png" / FrameFile(60));
+    FullDiskAt(folder.Path() / "full.mp4");
+    struct Case {
+        std::string arguments;
+        std::string path; // PATH for the run; empty: unchanged
+        std::string says;
+    };
+    const std::vector<Case> cases = {
+        {"--at 1 --out " + (folder.Path() / "png").string(), "", "No space left on device"},
+        {video + (folder.Path() / "full.mp4").string(), "", "ffmpeg"},
+        {video + (folder.Path() / "dies.mp4").string(), fakeBin.string() + ":/usr/bin:/bin",
+         "ffmpeg"},
+    };
+    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        setenv("PATH", (c.path.empty() ? path : c.path).c_str(), 1);
+        std::string log;
+        const int status = RunCapture(c.arguments, &log);
+        setenv("PATH", path.c_str(), 1);
+        EXPECT_EQ(status, 1) << log;
+        EXPECT_EQ(log.find("Wrote"), std::string::npos) << log;
+        EXPECT_NE(log.find("vellomire-capture: "), std::string::npos) << log;
+        EXPECT_NE(log.find(c.says), std::string::npos) << log;
+    }
+}
+
+TEST(CaptureRun, SignalsStopTheCaptureWithAVideoOfEveryFrameSoFar) {
+    if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "ffprobe is not installed";
+    }
+    for (const auto& [signal, status] :
+         std::vector<std::pair<int, int>>{{SIGINT, 130}, {SIGTERM, 143}}) {
+        SCOPED_TRACE(signal);
+        ScratchFolder folder;
+        const fs::path video = folder.Path() / "clip.mp4";
+        BackgroundCapture capture("--from 1 --to 60 --size 160x120 --video " + video.string());
+        // Progress shows when piped too, from the first frame on.
+        ASSERT_TRUE(capture.WaitFor("frame 1/")) << capture.Log();
+        capture.Signal(signal);
+        ASSERT_EQ(capture.Wait(), status) << capture.Log();
+        const std::string& log = capture.Log();
+        EXPECT_EQ(log.find("Wrote"), std::string::npos) << log;
+        const auto after = log.find("after ");
+        ASSERT_NE(after, std::string::npos) << log;
+        const long frames = std::atol(log.c_str() + after + 6);
+        EXPECT_GT(frames, 0) << log;
+        const std::string probe =
+            Probe(video, "-count_frames -select_streams v:0 -show_entries stream=nb_read_frames");
+        EXPECT_EQ(ProbeValue(probe, "nb_read_frames"), static_cast<double>(frames)) << probe;
+    }
+}
+
 TEST(CaptureRun, RefusesBadRequestsWithAClearMessage) {
     std::string log;
     EXPECT_EQ(RunCapture("--fps zero --out /tmp/x", &log), 2);
     EXPECT_NE(log.find("--fps"), std::string::npos) << log;
+
+    log.clear();
+    EXPECT_EQ(RunCapture("--at 1e20 --out /tmp/x", &log), 2);
+    EXPECT_NE(log.find("after the end of the show"), std::string::npos) << log;
 
     log.clear();
     EXPECT_EQ(RunCapture("--at 1 --out /proc/vellomire-not-writable", &log), 1);
