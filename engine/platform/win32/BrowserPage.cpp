@@ -1,0 +1,29 @@
+#include "platform/win32/BrowserPage.h"
+
+#include <emscripten.h>
+
+namespace {
+
+// A zero delay resumes through a message port rather than a timer: nested timers are held
+// back to 4 ms each, which would throttle the unthrottled frame loop.
+// clang-format off
+EM_ASYNC_JS(void, WaitForBrowser, (int milliseconds), {
+    await new Promise(function(resume) {
+        if (milliseconds > 0) {
+            setTimeout(resume, milliseconds);
+            return;
+        }
+        var channel = new MessageChannel();
+        channel.port1.onmessage = function() { resume(); };
+        channel.port2.postMessage(0);
+    });
+});
+// clang-format on
+
+} // namespace
+
+namespace browser {
+
+void Yield(int milliseconds) { WaitForBrowser(milliseconds); }
+
+} // namespace browser

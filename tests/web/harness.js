@@ -1,0 +1,74 @@
+// Shared by the browser tests: a static file server on the loopback address and headless
+// Chromium (Debian's) driven by puppeteer-core.
+'use strict';
+
+const fs = require('node:fs');
+const http = require('node:http');
+const os = require('node:os');
+const path = require('node:path');
+const puppeteer = require('puppeteer-core');
+
+const repo = path.resolve(__dirname, '../..');
+const site = process.env.VELLOMIRE_WEB_SITE || path.join(repo, 'build-web/site');
+const nativeCapture = process.env.VELLOMIRE_CAPTURE ||
+  path.join(repo, 'build/tools/capture/vellomire-capture');
+
+const types = {
+  '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
+  '.wasm': 'application/wasm', '.png': 'image/png', '.data': 'application/octet-stream',
+};
+
+// Serves `mounts` ({'/': folder, '/ref/': folder}) on 127.0.0.1; resolves to {url, close}.
+function serve(mounts) {
+  const server = http.createServer((request, response) => {
+    const url = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+    const prefix = Object.keys(mounts).filter((p) => url.startsWith(p))
+      .sort((a, b) => b.length - a.length)[0];
+    const root = mounts[prefix];
+    const file = path.join(root, url.slice(prefix.length) || 'index.html');
+    if (!file.startsWith(root) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+      response.writeHead(404).end();
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+    fs.createReadStream(file).pipe(response);
+  });
+  return new Promise((resolve) => {
+    server.listen(0, '127.0.0.1', () => resolve({
+      url: `http://127.0.0.1:${server.address().port}/`,
+      close: () => new Promise((done) => server.close(done)),
+    }));
+  });
+}
+
+// Headless Chromium with WebGL 2 through SwiftShader, a fresh profile, no network of its own.
+// Without a sound device Chromium plays into a fake output that keeps real time.
+async function launchBrowser() {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vellomire-chromium-'));
+  const browser = await puppeteer.launch({
+    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+    headless: true,
+    userDataDir: profile,
+    protocolTimeout: 600000,
+    args: ['--headless', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync',
+      '--no-first-run', '--window-size=800,600'],
+  });
+  const close = browser.close.bind(browser);
+  browser.close = async () => {
+    await close();
+    fs.rmSync(profile, { recursive: true, force: true });
+  };
+  return browser;
+}
+
+// Opens the page and keeps its console, so a failing test shows what the program said.
+async function openPage(browser, url, log) {
+  const page = await browser.newPage();
+  page.on('console', (message) => log.push(message.text()));
+  page.on('pageerror', (error) => log.push(`page error: ${error.message}`));
+  await page.goto(url);
+  return page;
+}
+
+module.exports = { repo, site, nativeCapture, serve, launchBrowser, openPage };
