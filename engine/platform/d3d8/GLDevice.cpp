@@ -3,13 +3,11 @@
 #include "platform/d3d8/ReadBack.h"
 #include "platform/win32/Host.h"
 
-#include <SDL2/SDL.h>
-
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-HRESULT GLDevice::Create(SDL_Window* window, const D3DPRESENT_PARAMETERS& parameters,
+HRESULT GLDevice::Create(HWND window, const D3DPRESENT_PARAMETERS& parameters,
                          IDirect3DDevice8** device) {
     *device = nullptr;
     if (parameters.BackBufferWidth == 0 || parameters.BackBufferHeight == 0 ||
@@ -37,7 +35,7 @@ IDirect3DDevice8* LiveGLDevice() {
     return liveDevice;
 }
 
-GLDevice::GLDevice(SDL_Window* window) : window_(window) {
+GLDevice::GLDevice(HWND window) : window_(window) {
     liveDevice = this;
 }
 
@@ -49,22 +47,10 @@ GLDevice::~GLDevice() {
 
 HRESULT GLDevice::Init(const D3DPRESENT_PARAMETERS& parameters) {
     parameters_ = parameters;
-    if constexpr (kOpenGLES) {
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
-    } else {
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-    }
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    context_ = SDL_GL_CreateContext(window_);
+    context_ = GLContext::Create(window_);
     if (context_ == nullptr) {
-        SDL_LogError(SDL_LOG_CATEGORY_VIDEO, "OpenGL context: %s", SDL_GetError());
         return D3DERR_NOTAVAILABLE;
     }
-    SDL_GL_SetSwapInterval(0);
 
     int width = static_cast<int>(parameters.BackBufferWidth);
     int height = static_cast<int>(parameters.BackBufferHeight);
@@ -163,7 +149,7 @@ void GLDevice::InitGLState() {
 
 ULONG GLDevice::Release() {
     if (context_ != nullptr) {
-        SDL_GL_MakeCurrent(window_, context_);
+        context_->MakeCurrent();
         for (GLResource* resource : resources_) {
             resource->Orphan();
         }
@@ -175,9 +161,7 @@ ULONG GLDevice::Release() {
         glDeleteVertexArrays(1, &vertexArray_);
         glDeleteTextures(1, &whiteTexture_);
         DestroyTargets();
-        SDL_GL_MakeCurrent(window_, nullptr);
-        SDL_GL_DeleteContext(context_);
-        context_ = nullptr;
+        context_.reset();
     }
     delete this;
     return 0;
@@ -212,8 +196,7 @@ bool GLDevice::WindowGone() const {
     if (host::IsCapture()) {
         return false;
     }
-    const Uint32 flags = SDL_GetWindowFlags(window_);
-    return (flags & SDL_WINDOW_MINIMIZED) != 0 || (flags & SDL_WINDOW_SHOWN) == 0;
+    return context_->WindowHidden();
 }
 
 HRESULT GLDevice::TestCooperativeLevel() {
@@ -271,7 +254,7 @@ HRESULT GLDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
     // The whole picture, scaled to the window with its shape kept; black bars around it.
     int drawableWidth = 0;
     int drawableHeight = 0;
-    SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
+    context_->DrawableSize(drawableWidth, drawableHeight);
     const long long pictureWidth = parameters_.BackBufferWidth;
     const long long pictureHeight = parameters_.BackBufferHeight;
     long long width = drawableWidth;
@@ -293,7 +276,7 @@ HRESULT GLDevice::Present(const RECT*, const RECT*, HWND, const RGNDATA*) {
     glBlitFramebuffer(0, 0, renderWidth_, renderHeight_, x, y + static_cast<GLint>(height),
                       x + static_cast<GLint>(width), y, GL_COLOR_BUFFER_BIT,
                       sameSize ? GL_NEAREST : GL_LINEAR);
-    SDL_GL_SwapWindow(window_);
+    context_->Swap();
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
     glViewport(0, 0, renderWidth_, renderHeight_);
     return D3D_OK;
@@ -403,17 +386,21 @@ bool GLDevice::ReadBack(bool presented, ReadBackImage& image) {
     image.width = width;
     image.height = height;
     image.rgb.resize(static_cast<std::size_t>(width) * height * 3);
-    // Without supersampling the pixels go straight into the image.
-    std::vector<std::uint8_t>& pixels = ss == 1 ? image.rgb : readPixels_;
-    pixels.resize(static_cast<std::size_t>(renderWidth_) * renderHeight_ * 3);
+    // ES reads only RGBA for certain. Desktop GL reads RGB, without supersampling straight into
+    // the image.
+    constexpr int channels = kOpenGLES ? 4 : 3;
+    const bool direct = ss == 1 && !kOpenGLES;
+    std::vector<std::uint8_t>& pixels = direct ? image.rgb : readPixels_;
+    pixels.resize(static_cast<std::size_t>(renderWidth_) * renderHeight_ * channels);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, presented ? presentedFramebuffer_ : framebuffer_);
-    glReadPixels(0, 0, renderWidth_, renderHeight_, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    glReadPixels(0, 0, renderWidth_, renderHeight_, kOpenGLES ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE,
+                 pixels.data());
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
-    if (ss == 1) {
+    if (direct) {
         return true;
     }
 
-    const std::size_t rowBytes = static_cast<std::size_t>(renderWidth_) * 3;
+    const std::size_t rowBytes = static_cast<std::size_t>(renderWidth_) * channels;
     const unsigned samples = static_cast<unsigned>(ss * ss);
     for (int y = 0; y < height; ++y) {
         // The colour buffer holds the picture top row first.
@@ -424,7 +411,7 @@ bool GLDevice::ReadBack(bool presented, ReadBackImage& image) {
                 for (int dy = 0; dy < ss; ++dy) {
                     const std::uint8_t* row = &readPixels_[(y * ss + dy) * rowBytes];
                     for (int dx = 0; dx < ss; ++dx) {
-                        sum += row[(x * ss + dx) * 3 + c];
+                        sum += row[(x * ss + dx) * channels + c];
                     }
                 }
                 out[x * 3 + c] = static_cast<std::uint8_t>((sum + samples / 2) / samples);

@@ -20,6 +20,7 @@
 // first test after the window is back answers DEVICENOTRESET until Reset.
 
 #include "platform/d3d8/D3D8.h"
+#include "platform/d3d8/GLContext.h"
 #include "platform/d3d8/GLHeaders.h"
 #include "platform/d3d8/GLPrograms.h"
 #include "platform/d3d8/GLResources.h"
@@ -27,14 +28,14 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
-struct SDL_Window;
 struct ReadBackImage;
 
 class GLDevice final : public IDirect3DDevice8 {
   public:
-    static HRESULT Create(SDL_Window* window, const D3DPRESENT_PARAMETERS& parameters,
+    static HRESULT Create(HWND window, const D3DPRESENT_PARAMETERS& parameters,
                           IDirect3DDevice8** device);
 
     GLDevice(const GLDevice&) = delete;
@@ -121,7 +122,7 @@ class GLDevice final : public IDirect3DDevice8 {
         bool enabled = false;
     };
 
-    explicit GLDevice(SDL_Window* window);
+    explicit GLDevice(HWND window);
     ~GLDevice() override;
 
     HRESULT Init(const D3DPRESENT_PARAMETERS& parameters);
@@ -144,8 +145,8 @@ class GLDevice final : public IDirect3DDevice8 {
     DWORD RenderState(DWORD state) const { return renderStates_[state]; }
     float RenderStateFloat(DWORD state) const;
 
-    SDL_Window* window_;
-    void* context_ = nullptr; // SDL_GLContext
+    HWND window_;
+    std::unique_ptr<GLContext> context_;
     D3DPRESENT_PARAMETERS parameters_{};
     int renderWidth_ = 0; // the off-screen colour buffer, in real pixels
     int renderHeight_ = 0;

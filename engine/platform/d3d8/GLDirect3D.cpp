@@ -1,9 +1,7 @@
 #include "platform/d3d8/GLDirect3D.h"
 
+#include "platform/d3d8/GLContext.h"
 #include "platform/d3d8/GLDevice.h"
-#include "platform/win32/SdlWindow.h"
-
-#include <SDL2/SDL.h>
 
 #include <array>
 #include <new>
@@ -33,7 +31,7 @@ bool IsDisplayFormat(D3DFORMAT format) {
 class GLDirect3D final : public IDirect3D8 {
   public:
     ULONG Release() override {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        StopGLVideo();
         delete this;
         return 0;
     }
@@ -124,11 +122,10 @@ class GLDirect3D final : public IDirect3D8 {
         }
         HWND windowHandle =
             parameters->hDeviceWindow != nullptr ? parameters->hDeviceWindow : focusWindow;
-        SDL_Window* window = SdlWindowOf(windowHandle);
-        if (window == nullptr) {
+        if (IsWindow(windowHandle) == FALSE) {
             return D3DERR_INVALIDCALL;
         }
-        return GLDevice::Create(window, *parameters, device);
+        return GLDevice::Create(windowHandle, *parameters, device);
     }
 
   private:
@@ -138,12 +135,12 @@ class GLDirect3D final : public IDirect3D8 {
 } // namespace
 
 IDirect3D8* CreateGLDirect3D() {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (!StartGLVideo()) {
         return nullptr;
     }
     auto* direct3d = new (std::nothrow) GLDirect3D();
     if (direct3d == nullptr) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        StopGLVideo();
     }
     return direct3d;
 }

@@ -3,5 +3,5 @@
 
 #include "platform/d3d8/D3D8.h"
 
-// Initialises SDL video; null when that fails.
+// Brings the host's video up (StartGLVideo); null when that fails.
 IDirect3D8* CreateGLDirect3D();

@@ -1,6 +1,6 @@
 #include "platform/d3d8/GLPrograms.h"
 
-#include <SDL2/SDL_log.h>
+#include <cstdio>
 
 #include <string>
 
@@ -16,7 +16,7 @@ GLuint Compile(GLenum stage, const std::string& source) {
     if (ok != GL_TRUE) {
         char log[1024] = {};
         glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        SDL_LogError(SDL_LOG_CATEGORY_VIDEO, "GLSL %s shader: %s",
+        std::fprintf(stderr, "GLSL %s shader: %s\n",
                      stage == GL_VERTEX_SHADER ? "vertex" : "fragment", log);
         glDeleteShader(shader);
         return 0;
@@ -52,7 +52,7 @@ GLuint GLPrograms::Build(const GLShaderKey& key) const {
         if (ok != GL_TRUE) {
             char log[1024] = {};
             glGetProgramInfoLog(program, sizeof log, nullptr, log);
-            SDL_LogError(SDL_LOG_CATEGORY_VIDEO, "GLSL program: %s", log);
+            std::fprintf(stderr, "GLSL program: %s\n", log);
             glDeleteProgram(program);
             program = 0;
         }

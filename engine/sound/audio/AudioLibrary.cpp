@@ -1,10 +1,9 @@
 #include "sound/audio/AudioLibrary.h"
 
 #include "platform/win32/Host.h"
+#include "sound/audio/AudioOutput.h"
 #include "sound/audio/HeardClock.h"
 #include "sound/audio/Mp3Decoder.h"
-
-#include <SDL.h>
 
 #include <algorithm>
 #include <chrono>
@@ -18,20 +17,16 @@
 namespace {
 
 constexpr DWORD badValue = 0xFFFFFFFFu;
-constexpr int deviceFrames = 1024; // ~23 ms at 44.1 kHz
+constexpr int mixFrames = 1024; // ~23 ms at 44.1 kHz
 constexpr int decodeFrames = 1152; // one MPEG-1 layer III frame
 constexpr int outputFrameBytes = 4; // 16-bit stereo
-
-struct ConverterDeleter {
-    void operator()(SDL_AudioStream* s) const { SDL_FreeAudioStream(s); }
-};
 
 struct Stream {
     std::unique_ptr<Mp3Decoder> decoder;
     DWORD flags = 0; // creation flags plus BASS_SAMPLE_MONO for a one-channel stream
 
     // Playback; the device thread reads and changes these under the library's lock.
-    std::unique_ptr<SDL_AudioStream, ConverterDeleter> converter; // own format -> output format
+    std::unique_ptr<audio::Converter> converter; // own format -> output format
     std::vector<std::uint8_t> decoded;
     bool playing = false;
     bool loop = false;
@@ -51,9 +46,8 @@ struct Library {
     std::mutex lock;
     int error = BASS_OK;
     bool initialized = false;
-    SDL_AudioDeviceID device = 0;
+    bool device = false;    // the output is open
     std::uint32_t rate = 0; // output frames per second
-    DeviceSchedule schedule;
     std::vector<std::int32_t> mix;
     std::vector<std::int16_t> part;
     std::map<DWORD, std::unique_ptr<Stream>> streams;
@@ -99,7 +93,7 @@ std::size_t Fill(Stream& s, std::int16_t* out, std::size_t frames) {
     int got = 0;
     auto* bytes = reinterpret_cast<std::uint8_t*>(out);
     for (int guard = 0; got < want && guard < 64; ++guard) {
-        const int n = SDL_AudioStreamGet(s.converter.get(), bytes + got, want - got);
+        const int n = s.converter->Get(bytes + got, want - got);
         if (n < 0) {
             break;
         }
@@ -110,12 +104,11 @@ std::size_t Fill(Stream& s, std::int16_t* out, std::size_t frames) {
         Mp3Decoder& d = *s.decoder;
         const std::size_t read = d.Read(s.decoded.data(), decodeFrames);
         if (read > 0) {
-            SDL_AudioStreamPut(s.converter.get(), s.decoded.data(),
-                               static_cast<int>(read) * d.FrameBytes());
+            s.converter->Put(s.decoded.data(), static_cast<int>(read) * d.FrameBytes());
         } else if (s.loop && d.Seek(0)) {
             continue;
         } else {
-            SDL_AudioStreamFlush(s.converter.get());
+            s.converter->Flush();
             s.decoderDone = true;
         }
     }
@@ -138,16 +131,14 @@ void MixInto(Stream& s, std::int32_t* mix, const std::int16_t* part, std::size_t
     }
 }
 
-void DeviceCallback(void*, Uint8* out, int length) {
+// The output's fill: mixes every playing stream, in pieces of the mix buffer's size.
+void DeviceCallback(std::int16_t* samples, std::size_t frames, std::uint64_t start) {
     Library& lib = Lib();
     std::lock_guard guard(lib.lock);
-    auto* samples = reinterpret_cast<std::int16_t*>(out);
-    std::size_t frames = static_cast<std::size_t>(length / outputFrameBytes);
     const std::size_t capacity = lib.mix.size() / 2;
     while (frames > 0) {
         const std::size_t n = std::min(frames, capacity);
         const std::uint64_t now = Now();
-        const std::uint64_t start = lib.schedule.Take(now, n, lib.rate);
         std::fill_n(lib.mix.begin(), 2 * n, 0);
         for (auto& [handle, stream] : lib.streams) {
             Stream& s = *stream;
@@ -163,6 +154,7 @@ void DeviceCallback(void*, Uint8* out, int length) {
         }
         samples += 2 * n;
         frames -= n;
+        start += n * 1000000000ull / lib.rate;
     }
 }
 
@@ -190,7 +182,7 @@ std::uint64_t Position(Stream& s) {
 // Caller holds the lock. Restarts the heard count at the decoder's position.
 void Restart(Stream& s) {
     if (s.converter) {
-        SDL_AudioStreamClear(s.converter.get());
+        s.converter->Clear();
     }
     s.base = s.decoder->Tell();
     s.clock.Reset();
@@ -218,34 +210,22 @@ BOOL BASS_Init(int device, DWORD freq, DWORD, HWND) {
         lib.initialized = true;
         return Succeed();
     }
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        return Fail(BASS_ERROR_DRIVER);
-    }
     try {
-        lib.mix.assign(2 * deviceFrames, 0);
-        lib.part.assign(2 * deviceFrames, 0);
+        lib.mix.assign(2 * mixFrames, 0);
+        lib.part.assign(2 * mixFrames, 0);
     } catch (const std::bad_alloc&) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return Fail(BASS_ERROR_MEM);
-    }
-    SDL_AudioSpec want{};
-    want.freq = static_cast<int>(freq);
-    want.format = AUDIO_S16SYS;
-    want.channels = 2;
-    want.samples = deviceFrames;
-    want.callback = DeviceCallback;
-    SDL_AudioSpec have{};
-    // No changes allowed: SDL converts to whatever the hardware needs behind the device.
-    const SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (id == 0) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return Fail(BASS_ERROR_DEVICE);
     }
     {
         std::lock_guard guard(lib.lock);
-        lib.device = id;
         lib.rate = freq;
-        lib.schedule.Reset();
+    }
+    if (const int error = audio::OpenOutput(freq, DeviceCallback); error != BASS_OK) {
+        return Fail(error);
+    }
+    {
+        std::lock_guard guard(lib.lock);
+        lib.device = true;
         lib.initialized = true;
     }
     return Succeed();
@@ -256,8 +236,8 @@ BOOL BASS_Start() {
     if (!lib.initialized) {
         return Fail(BASS_ERROR_INIT);
     }
-    if (lib.device != 0) {
-        SDL_PauseAudioDevice(lib.device, 0);
+    if (lib.device) {
+        audio::PauseOutput(false);
     }
     return Succeed();
 }
@@ -267,18 +247,17 @@ BOOL BASS_Stop() {
     if (!lib.initialized) {
         return Fail(BASS_ERROR_INIT);
     }
-    if (lib.device != 0) {
-        SDL_PauseAudioDevice(lib.device, 1);
+    if (lib.device) {
+        audio::PauseOutput(true);
     }
     return Succeed();
 }
 
 void BASS_Free() {
     Library& lib = Lib();
-    if (lib.device != 0) {
-        SDL_CloseAudioDevice(lib.device); // waits for the device thread to finish
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        lib.device = 0;
+    if (lib.device) {
+        audio::CloseOutput();
+        lib.device = false;
     }
     std::lock_guard guard(lib.lock);
     lib.streams.clear();
@@ -347,10 +326,9 @@ BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags) {
         return Fail(BASS_ERROR_INIT);
     }
     Mp3Decoder& d = *s->decoder;
-    if (lib.device != 0 && !s->converter) {
-        const SDL_AudioFormat format = d.BytesPerSample() == 1 ? AUDIO_U8 : AUDIO_S16SYS;
-        s->converter.reset(SDL_NewAudioStream(format, static_cast<Uint8>(d.Channels()), d.Rate(),
-                                              AUDIO_S16SYS, 2, static_cast<int>(lib.rate)));
+    if (lib.device && !s->converter) {
+        s->converter = audio::Converter::Create(d.BytesPerSample(), d.Channels(), d.Rate(),
+                                                static_cast<int>(lib.rate));
         if (!s->converter) {
             return Fail(BASS_ERROR_MEM);
         }

@@ -1,6 +1,6 @@
 #pragma once
-// The audio library the sound classes call, in its version-1 shape, over SDL2 audio (output)
-// and libmpg123 (decoding).
+// The audio library the sound classes call, in its version-1 shape, over the host's sound
+// output (AudioOutput.h: SDL2 audio, or Web Audio in the browser) and libmpg123 (decoding).
 //
 // Covered: one output device (the default), 16-bit stereo at the frequency given to
 // BASS_Init; MP3 streams from a file or from memory, decoded gaplessly (encoder delay and

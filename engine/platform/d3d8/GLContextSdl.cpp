@@ -1,0 +1,66 @@
+#include "platform/d3d8/GLContext.h"
+
+#include "platform/d3d8/GLHeaders.h"
+#include "platform/win32/SdlWindow.h"
+
+#include <SDL2/SDL.h>
+
+namespace {
+
+class SdlGLContext final : public GLContext {
+  public:
+    SdlGLContext(SDL_Window* w, SDL_GLContext c) : window(w), context(c) {}
+    ~SdlGLContext() override {
+        SDL_GL_MakeCurrent(window, nullptr);
+        SDL_GL_DeleteContext(context);
+    }
+    SdlGLContext(const SdlGLContext&) = delete;
+    SdlGLContext& operator=(const SdlGLContext&) = delete;
+
+    void MakeCurrent() override { SDL_GL_MakeCurrent(window, context); }
+
+    bool WindowHidden() override {
+        const Uint32 flags = SDL_GetWindowFlags(window);
+        return (flags & SDL_WINDOW_MINIMIZED) != 0 || (flags & SDL_WINDOW_SHOWN) == 0;
+    }
+
+    void DrawableSize(int& width, int& height) override {
+        SDL_GL_GetDrawableSize(window, &width, &height);
+    }
+
+    void Swap() override { SDL_GL_SwapWindow(window); }
+
+  private:
+    SDL_Window* window;
+    SDL_GLContext context;
+};
+
+} // namespace
+
+bool StartGLVideo() { return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
+
+void StopGLVideo() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+
+std::unique_ptr<GLContext> GLContext::Create(HWND handle) {
+    SDL_Window* window = SdlWindowOf(handle);
+    if (window == nullptr) {
+        return nullptr;
+    }
+    if constexpr (kOpenGLES) {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+    } else {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+    }
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GLContext context = SDL_GL_CreateContext(window);
+    if (context == nullptr) {
+        SDL_LogError(SDL_LOG_CATEGORY_VIDEO, "OpenGL context: %s", SDL_GetError());
+        return nullptr;
+    }
+    SDL_GL_SetSwapInterval(0);
+    return std::make_unique<SdlGLContext>(window, context);
+}
