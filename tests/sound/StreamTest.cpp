@@ -189,7 +189,8 @@ std::uint64_t FramesDecoded(DWORD handle, DWORD frameBytes) {
     return total / frameBytes;
 }
 
-// Damage part-way is skipped and the music after it still plays; a part at another sample rate
+// Damage part-way is skipped and the music after it still plays; a gap of several MiB ends the
+// stream there instead of being searched through. A part at another sample rate
 // is resampled to the stream's rate, so it lasts as long as it should.
 TEST_F(StreamTest, DamagedAndRateChangingFilesPlayTheirWholeLength) {
     const ToneSpec first{44100, 2, 44100 * 2, false, false};
@@ -198,6 +199,8 @@ TEST_F(StreamTest, DamagedAndRateChangingFilesPlayTheirWholeLength) {
     const std::size_t at = 4 * 16000; // about 4 s in at 128 kbit/s
     ASSERT_GT(damaged.size(), at + 65536);
     std::fill_n(damaged.begin() + at, 65536, 0);
+    std::vector<std::uint8_t> gapped = MakeToneMp3({44100, 2, 44100 * 10, false, false});
+    gapped.insert(gapped.begin() + at, 4 << 20, 0);
     const auto joined = [](std::vector<std::uint8_t> head, const std::vector<std::uint8_t>& tail) {
         head.insert(head.end(), tail.begin(), tail.end());
         return head;
@@ -210,6 +213,7 @@ TEST_F(StreamTest, DamagedAndRateChangingFilesPlayTheirWholeLength) {
         double slack;   // frames lost in the damage, and the frames of the joint
     } cases[] = {
         {"zeros-4s-in", damaged, 44100, 10.0 - 65536 / 16000.0, 0.15},
+        {"4-mib-gap-4s-in", gapped, 44100, 4.0, 0.15},
         {"rate-falls", joined(MakeToneMp3(first), MakeToneMp3(second)), 44100, 4.0, 0.1},
         {"rate-rises", joined(MakeToneMp3(second), MakeToneMp3(first)), 22050, 4.0, 0.1},
     };

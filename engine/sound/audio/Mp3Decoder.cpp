@@ -148,8 +148,9 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Start(std::unique_ptr<Source, SourceDele
         channels < 1 || channels > 2) {
         return nullptr;
     }
-    // From here on damage up to 1 MiB long is skipped; a longer gap ends the stream (which then
-    // plays on in silence), so a file padded with gigabytes of junk cannot stall start-up.
+    // From here on damage is skipped, but libmpg123 searches on for at most 1 MiB of its reads
+    // (a gap of 2 MiB of zeros is still crossed, one of 4 MiB is not): a longer gap ends the
+    // stream (which then plays on in silence), so gigabytes of junk cannot stall start-up.
     mpg123_param(h, MPG123_RESYNC_LIMIT, 1 << 20, 0.0);
     // Hold the format for the whole stream: a change half-way would break byte positions.
     // Frames at another rate are then resampled to this one by libmpg123.
