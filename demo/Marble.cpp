@@ -112,6 +112,15 @@ D3DCOLOR CloudColour(float t) {
     return 0x00000000;
 }
 
+D3DCOLOR Faded(D3DCOLOR colour, D3DCOLOR fade) {
+    const DWORD k = fade & 0xFF;
+    D3DCOLOR out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        out |= (((colour >> shift) & 0xFF) * k / 255) << shift;
+    }
+    return out;
+}
+
 } // namespace marble_timing
 
 Marble::~Marble() {
@@ -260,7 +269,8 @@ void Marble::DrawFlash(int grey) {
 void Marble::RenderCloud(Timer& timer, float t) {
     application->ClearTarget(backdrop);
 
-    renderer->SetColor(marble_timing::CloudColour(t));
+    const D3DCOLOR fade = marble_timing::CloudColour(t);
+    renderer->SetColor(fade);
 
     DrawBanner();
 
@@ -276,9 +286,11 @@ void Marble::RenderCloud(Timer& timer, float t) {
     renderer->SetRotationY(Milliseconds(timer) * 0.000234563f);
     renderer->SetRotationZ(Milliseconds(timer) * 0.00043f);
     renderer->EnableLighting();
-    renderer->SetAmbient(0x00131313);
+    // The fade reaches black only if the cloud's ambient light and its fog colour fade too:
+    // every added triangle would otherwise still add them, and the screen would stay grey.
+    renderer->SetAmbient(marble_timing::Faded(0x00131313, fade));
     renderer->EnableAdditive();
-    ReportDrawFailure(EnableFog(*application, backdrop, -10.0f, 230.6f));
+    ReportDrawFailure(EnableFog(*application, marble_timing::Faded(backdrop, fade), -10.0f, 230.6f));
     Draw();
     ReportDrawFailure(DisableFog(*application));
 

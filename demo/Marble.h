@@ -26,6 +26,8 @@ int ClosingFlashGrey(float t);
 // Colour of every cloud-frame draw: white, then grey 255 falling to 1 from 40 s to 44 s,
 // then 0.
 D3DCOLOR CloudColour(float t);
+// `colour` (red, green and blue) scaled by the grey of `fade`, 255 keeping it as it is.
+D3DCOLOR Faded(D3DCOLOR colour, D3DCOLOR fade);
 } // namespace marble_timing
 
 class Marble : public Scene {

@@ -169,8 +169,10 @@ Image MakeLandscape() {
     return image;
 }
 
-// Tunnel layers: only the middle 5 to 30 % is seen, ten copies added together. Light is kept
-// thin (lines and dots) over a near-black base so the sum stays below white.
+// Tunnel layers: only the middle 5 to 30 % is seen, ten copies added together (seven of them
+// in front of the camera). Light is kept thin (lines and dots) over a near-black base and the
+// whole layer at 50 % (cold) or 60 % (warm, whose red clips later than the cold one's blue), so
+// that the sum stays below white and the rings' depth shows.
 static Image MakeTunnelLayer(bool warm) {
     const int size = 256;
     Image image(size, size);
@@ -207,7 +209,7 @@ static Image MakeTunnelLayer(bool warm) {
             Rgb accentColour = warm ? Hex(0xD02A9A) : Hex(0x7A4AFF);
             c = c + lineColour * (light * 0.6f * nearCentre) + accentColour * (accent * 0.55f * nearCentre);
             c = c + (warm ? Hex(0xFFD0A0) : Hex(0xC0F0FF)) * (core * 0.25f);
-            image.At(x, y) = c;
+            image.At(x, y) = c * (warm ? 0.6f : 0.5f);
         }
     }
     return image;

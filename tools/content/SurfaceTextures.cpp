@@ -58,7 +58,8 @@ Image MakeMarble(int colour) {
 Image MakeCloud() {
     // Some 250 huge triangles carry this texture, lit and added on top of each other (dozens
     // deep in the middle of the view), so it is mostly black with thin bright wisps: the sum
-    // then reads as layered cloud rather than a white screen.
+    // then reads as layered cloud rather than a white screen, and its middle stays dark enough
+    // for the farewell banner, added over it, to read word for word.
     const int size = 128;
     Image image(size, size);
     static const Rgb ramp[] = {Hex(0x000000), Hex(0x0A0C24), Hex(0x2A2A6A), Hex(0x8A86D0),
@@ -71,7 +72,7 @@ Image MakeCloud() {
             // The warp moves samples by a fraction of a cell; sampling stays on the 4-cell
             // period because the warp itself is periodic, so the tile is still seamless.
             float wisp = Smoothstep(-0.1f, 0.45f, n);
-            image.At(x, y) = Ramp(ramp, wisp * wisp) * 0.38f;
+            image.At(x, y) = Ramp(ramp, wisp * wisp) * 0.2f;
         }
     }
     return image;

@@ -197,7 +197,9 @@ TEST(DataFolder, MeshesLoadWithValidIndicesOutwardWindingAndTheirSceneSizes) {
         int minVertices, maxVertices;
     };
     const Case cases[] = {
-        {"Bol.msh", 0.0055f, 0.95f, 1.05f, 2000, 3000},  // a unit ball in Stekelz and Schtar
+        // A ball under a unit in Stekelz and Schtar, 1.28 in Test, whose twisting keeps it mostly
+        // in front of a camera 2 away; few enough vertices that Stekelz's spikes stay apart.
+        {"Bol.msh", 0.0055f, 0.85f, 0.9f, 500, 800},
         {"Hedra.msh", 0.004f, 0.2f, 0.235f, 150, 600},   // marbles 0.5 apart on the board
         {"Palen.msh", 0.01f, 0.7f, 0.9f, 50, 2000},      // inside the telephoto view
     };
@@ -227,7 +229,7 @@ TEST(DataFolder, HeightmapIs64By64SignedSamplesAndLoadsAsTheTerrainGrid) {
     EXPECT_EQ(land.vertexCount, 4096);
     EXPECT_EQ(land.faceCount, 7938);
     // The camera flies at heights 0 to 2 near the centre: the ground there lies well below.
-    EXPECT_LT(land.positions[32 * 64 + 32].y, -2.0f);
+    EXPECT_LT(land.positions[32 * 64 + 32].y, -8.0f);
 }
 
 namespace {
