@@ -113,7 +113,7 @@ const char* CaptureUsage() {
            "Where it goes (one of these):\n"
            "  --out DIR             numbered PNG files (DIR/frame-000000.png, ...)\n"
            "  --video FILE          a video (.mp4 or .mkv) with the soundtrack, via ffmpeg\n"
-           "  --contact-sheet FILE  one PNG with a frame from the middle of each timeline window\n"
+           "  --contact-sheet FILE  one PNG with a typical frame of each timeline window\n"
            "  --benchmark           no output: frames per second and processor milliseconds per\n"
            "                        frame (all threads) for each timeline window\n"
            "  --wav FILE            also (or only) the soundtrack of the captured range, as\n"

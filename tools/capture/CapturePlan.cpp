@@ -1,6 +1,7 @@
 #include "tools/capture/CapturePlan.h"
 
 #include "demo/Timeline.h"
+#include "tools/capture/ContactSheet.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -75,11 +76,12 @@ std::optional<CapturePlan> PlanCapture(const CaptureOptions& options, std::strin
 
     std::vector<std::uint64_t> frames;
     if (!options.contactSheet.empty()) {
-        for (const TimelineWindow& window : TimelineWindows()) {
-            const double middle = (window.start + window.end) / 2.0;
-            const std::uint64_t frame = fps.FirstFrameAtOrAfter(middle);
+        const auto windows = TimelineWindows();
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            const double moment = ContactSheetMoment(i);
+            const std::uint64_t frame = fps.FirstFrameAtOrAfter(moment);
             char label[64];
-            std::snprintf(label, sizeof label, "%s  %.2f s", SceneName(window.scene), middle);
+            std::snprintf(label, sizeof label, "%s  %.2f s", SceneName(windows[i].scene), moment);
             plan.labels.emplace_back(frame, label);
             frames.push_back(frame);
         }

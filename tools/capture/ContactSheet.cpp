@@ -5,6 +5,7 @@
 #include <SDL_ttf.h>
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -13,6 +14,11 @@ constexpr int margin = 8;
 constexpr int labelHeight = 26;
 constexpr std::uint8_t background = 0x26; // the show's dark grey
 constexpr const char* fontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+
+// One moment per timeline window, in the timeline's order, each where its window selects the
+// scene: the ball out of Schtar's fog, a banner up, the landscape's sky and a lake, Test's
+// second card in the middle of the view, Wendo's first tunnel before the flash that ends it.
+constexpr double moments[] = {10.0, 32.5, 59.25, 73.0, 93.0, 119.25, 140.0, 180.0};
 
 // Draws white text with its top-left corner at (x, y), clipped to the sheet.
 void DrawLabel(TTF_Font* font, const std::string& text, int x, int y, int sheetWidth,
@@ -37,6 +43,10 @@ void DrawLabel(TTF_Font* font, const std::string& text, int x, int y, int sheetW
 }
 
 } // namespace
+
+double ContactSheetMoment(std::size_t window) {
+    return moments[std::min(window, std::size(moments) - 1)];
+}
 
 ContactSheetSink::ContactSheetSink(std::string path) : file(std::move(path)) {}
 

@@ -1,13 +1,17 @@
 #pragma once
-// A contact sheet: one frame from the middle of each timeline window, shrunk to half size,
-// labelled with the scene's name and time, four to a row, in one PNG.
+// A contact sheet: one frame of each timeline window, at a moment that stands for it, shrunk
+// to half size, labelled with the scene's name and time, four to a row, in one PNG.
 
 #include "tools/capture/FrameSink.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
+
+// The music time the sheet shows for window `window` of TimelineWindows().
+double ContactSheetMoment(std::size_t window);
 
 class ContactSheetSink : public FrameSink {
   public:

@@ -72,7 +72,7 @@ Image MakeCloud() {
             // The warp moves samples by a fraction of a cell; sampling stays on the 4-cell
             // period because the warp itself is periodic, so the tile is still seamless.
             float wisp = Smoothstep(-0.1f, 0.45f, n);
-            image.At(x, y) = Ramp(ramp, wisp * wisp) * 0.2f;
+            image.At(x, y) = Ramp(ramp, wisp * wisp) * 0.1f;
         }
     }
     return image;

@@ -1,3 +1,4 @@
+#include "demo/Timeline.h"
 #include "tools/capture/CaptureOptions.h"
 #include "tools/capture/CapturePlan.h"
 #include "tools/capture/FrameSchedule.h"
@@ -136,6 +137,25 @@ TEST(CapturePlan, SchedulesAreCheckedAgainstTheTimeline) {
         EXPECT_EQ(plan->schedule.First(), c.first);
         EXPECT_EQ(plan->schedule.Last(), c.last);
         EXPECT_EQ(plan->schedule.Count(), c.count);
+    }
+}
+
+// Every tile of the contact sheet is a frame of its own window, in the timeline's order (a
+// moment in an overlap would show the wrong scene, Stekelz's start for Schtar's first showing).
+TEST(CapturePlan, ContactSheetTakesOneFrameWhereEachWindowPlays) {
+    std::string error;
+    const auto options = Parse({"--contact-sheet", "sheet.png", "--fps", "30"}, error);
+    ASSERT_TRUE(options) << error;
+    const auto plan = PlanCapture(*options, error);
+    ASSERT_TRUE(plan) << error;
+    const auto windows = TimelineWindows();
+    ASSERT_EQ(plan->labels.size(), windows.size());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        const auto [frame, label] = plan->labels[i];
+        EXPECT_EQ(TimelineWindowAt(MusicSecondsOf(options->fps, frame)), static_cast<int>(i))
+            << label;
+        EXPECT_EQ(label.rfind(SceneName(windows[i].scene), 0), 0u) << label;
+        EXPECT_TRUE(plan->schedule.Contains(frame)) << label;
     }
 }
 
