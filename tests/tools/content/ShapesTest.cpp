@@ -109,26 +109,35 @@ TEST(Scape, LiesWellBelowTheFlightPathWithLakesALowRimAndGentleSlopes) {
         return ScapeHeight(samples[static_cast<std::size_t>(row * kScapeSize + col)]);
     };
     int lakes = 0, near = 0;
-    float highest = -100, steepest = 0;
+    float highest = -100, steepest = 0, steepestNear = 0;
     for (int row = 0; row < kScapeSize; ++row) {
         for (int col = 0; col < kScapeSize; ++col) {
             const float y = height(col, row);
             highest = std::max(highest, y);
-            if (std::hypot(static_cast<float>(col - 32), static_cast<float>(row - 32)) < 14) {
+            const bool inDisc =
+                std::hypot(static_cast<float>(col - 32), static_cast<float>(row - 32)) < 14;
+            if (inDisc) {
                 ASSERT_LT(y, -8.0f) << "at column " << col << ", row " << row;
                 ASSERT_GT(y, -20.0f) << "at column " << col << ", row " << row;
                 lakes += y < -13.45f;
                 ++near;
             }
             if (col + 1 < kScapeSize && row + 1 < kScapeSize) {
-                steepest = std::max({steepest, std::fabs(height(col + 1, row) - y),
-                                     std::fabs(height(col, row + 1) - y)});
+                const float step = std::max(std::fabs(height(col + 1, row) - y),
+                                            std::fabs(height(col, row + 1) - y));
+                steepest = std::max(steepest, step);
+                if (inDisc) {
+                    steepestNear = std::max(steepestNear, step);
+                }
             }
         }
     }
     EXPECT_GT(lakes, near / 10);
     EXPECT_LT(lakes, near / 2) << "islands, not one sea";
     EXPECT_LT(highest, -3.0f);
-    EXPECT_LT(steepest, 1.5f);
+    // Gentle where the camera flies low (steep steps stretch the checker into stripes), and
+    // no cliffs out to the rim.
+    EXPECT_LT(steepestNear, 1.5f);
+    EXPECT_LT(steepest, 2.0f);
     EXPECT_FLOAT_EQ(ScapeHeight(-1), 1.0f + 1.0f / 3.85f);
 }
