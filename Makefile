@@ -15,7 +15,7 @@ deps = $(if $(SKIP_DEPS),,scripts/install-deps $(1))
 configure = cmake --preset $(PRESET) $(CMAKE_ARGS) $(1) >/dev/null
 build = cmake --build --preset $(PRESET) -j $(JOBS) $(1)
 
-.PHONY: all deps configure build test test-asan demo bench capture fuzz clean
+.PHONY: all deps configure build test test-asan demo bench capture fuzz web test-web clean
 
 all: build
 
@@ -65,5 +65,27 @@ fuzz:
 	@cmake --build --preset fuzz -j $(JOBS) --target vellomire-fuzzers
 	@scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
 
+# The browser build (Emscripten): build-web/site is a folder any static file server can serve,
+# with the page, the program's WebAssembly and JavaScript and the Data folder the native content
+# generator writes. The decoders' libraries are compiled for WebAssembly from Debian's sources.
+WEB_DIR = build-web
+WEB_ENV = NODE_PATH=/usr/share/nodejs
+web:
+	@$(call deps,demo web)
+	@$(call configure,)
+	@$(call build,--target content-data)
+	@scripts/fetch-web-sources $(WEB_DIR)/sources
+	@$(WEB_ENV) emcmake cmake -S . -B $(WEB_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+		-DVELLOMIRE_WEB_DATA=$(CURDIR)/$(BUILD_DIR)/Data \
+		-DVELLOMIRE_WEB_SOURCES=$(CURDIR)/$(WEB_DIR)/sources $(CMAKE_ARGS) >/dev/null
+	@$(WEB_ENV) cmake --build $(WEB_DIR) -j $(JOBS)
+	@echo "make web: the show is in $(WEB_DIR)/site; serve it, e.g. python3 -m http.server -d $(WEB_DIR)/site"
+
+# The show in headless Chromium: frames on the virtual clock against the native capture tool's,
+# and a real-clock run ended by Escape.
+test-web: web
+	@$(call build,--target vellomire-capture)
+	@cd tests/web && node --test
+
 clean:
-	rm -rf build build-debug build-asan build-fuzz
+	rm -rf build build-debug build-asan build-fuzz $(WEB_DIR)

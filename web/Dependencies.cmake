@@ -9,8 +9,9 @@ if(NOT EXISTS "${VELLOMIRE_MPG123_SOURCE}/configure")
   message(FATAL_ERROR "${VELLOMIRE_MPG123_SOURCE} is missing; make web fetches it")
 endif()
 
-add_library(web_stb INTERFACE)
-target_include_directories(web_stb SYSTEM INTERFACE /usr/include/stb)
+add_library(web_stb STATIC ${CMAKE_CURRENT_LIST_DIR}/StbImageResize.c)
+target_include_directories(web_stb SYSTEM PUBLIC /usr/include/stb)
+target_compile_options(web_stb PRIVATE -w)
 
 # libmpg123 alone (no player, no outputs, no network), generic C synthesis; built in a copy of
 # the source because its configure writes into the tree.
@@ -39,55 +40,52 @@ set_target_properties(web_mpg123 PROPERTIES
     INTERFACE_INCLUDE_DIRECTORIES ${mpg123_dir}/src/libmpg123)
 add_dependencies(web_mpg123 mpg123_wasm)
 
-# zlib, libpng and libjpeg-turbo: static, no SIMD, no programs; installed into one prefix.
-set(web_prefix ${CMAKE_BINARY_DIR}/prefix)
-set(web_cmake_args
-    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=Release
-    -DCMAKE_INSTALL_PREFIX=${web_prefix} -DCMAKE_INSTALL_LIBDIR=lib -DCMAKE_C_FLAGS=-O2
-    -DCMAKE_POSITION_INDEPENDENT_CODE=OFF -Wno-dev)
+# zlib and libpng are plain C; they are compiled here, with their own defaults (libpng's
+# prebuilt configuration header) and without our warnings. libjpeg-turbo generates its
+# configuration headers, so its own CMake builds it, static and without SIMD.
 foreach(source zlib png jpeg)
   if(NOT EXISTS "${VELLOMIRE_WEB_SOURCES}/${source}/CMakeLists.txt")
     message(FATAL_ERROR "${VELLOMIRE_WEB_SOURCES}/${source} is missing; make web fetches it")
   endif()
 endforeach()
-ExternalProject_Add(zlib_wasm
-    SOURCE_DIR ${VELLOMIRE_WEB_SOURCES}/zlib
-    CMAKE_ARGS ${web_cmake_args}
-    BUILD_COMMAND ${CMAKE_COMMAND} --build . --target zlibstatic
-    INSTALL_COMMAND ${CMAKE_COMMAND} -E make_directory ${web_prefix}/lib ${web_prefix}/include
-    COMMAND ${CMAKE_COMMAND} -E copy <BINARY_DIR>/libz.a ${web_prefix}/lib/
-    COMMAND ${CMAKE_COMMAND} -E copy <BINARY_DIR>/zconf.h <SOURCE_DIR>/zlib.h ${web_prefix}/include/
-    BUILD_BYPRODUCTS ${web_prefix}/lib/libz.a
-    LOG_CONFIGURE ON LOG_BUILD ON LOG_INSTALL ON)
-ExternalProject_Add(png_wasm
-    SOURCE_DIR ${VELLOMIRE_WEB_SOURCES}/png
-    CMAKE_ARGS ${web_cmake_args} -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_EXECUTABLES=OFF
-        -DPNG_TESTS=OFF -DPNG_HARDWARE_OPTIMIZATIONS=OFF -Dld-version-script=OFF
-        -DZLIB_LIBRARY=${web_prefix}/lib/libz.a -DZLIB_INCLUDE_DIR=${web_prefix}/include
-        -DSKIP_INSTALL_EXECUTABLES=ON -DSKIP_INSTALL_FILES=ON
-    DEPENDS zlib_wasm
-    BUILD_BYPRODUCTS ${web_prefix}/lib/libpng16.a
-    LOG_CONFIGURE ON LOG_BUILD ON LOG_INSTALL ON)
+set(zlib_dir ${VELLOMIRE_WEB_SOURCES}/zlib)
+add_library(web_z STATIC
+    ${zlib_dir}/adler32.c ${zlib_dir}/compress.c ${zlib_dir}/crc32.c ${zlib_dir}/deflate.c
+    ${zlib_dir}/infback.c ${zlib_dir}/inffast.c ${zlib_dir}/inflate.c ${zlib_dir}/inftrees.c
+    ${zlib_dir}/trees.c ${zlib_dir}/uncompr.c ${zlib_dir}/zutil.c)
+target_include_directories(web_z SYSTEM PUBLIC ${zlib_dir})
+target_compile_options(web_z PRIVATE -w)
+
+set(png_dir ${VELLOMIRE_WEB_SOURCES}/png)
+set(png_config ${CMAKE_BINARY_DIR}/png-config)
+configure_file(${png_dir}/scripts/pnglibconf.h.prebuilt ${png_config}/pnglibconf.h COPYONLY)
+add_library(web_png STATIC
+    ${png_dir}/png.c ${png_dir}/pngerror.c ${png_dir}/pngget.c ${png_dir}/pngmem.c
+    ${png_dir}/pngpread.c ${png_dir}/pngread.c ${png_dir}/pngrio.c ${png_dir}/pngrtran.c
+    ${png_dir}/pngrutil.c ${png_dir}/pngset.c ${png_dir}/pngtrans.c ${png_dir}/pngwio.c
+    ${png_dir}/pngwrite.c ${png_dir}/pngwtran.c ${png_dir}/pngwutil.c)
+target_include_directories(web_png SYSTEM PUBLIC ${png_dir} ${png_config})
+target_compile_definitions(web_png PRIVATE PNG_ARM_NEON_OPT=0 PNG_POWERPC_VSX_OPT=0)
+target_compile_options(web_png PRIVATE -w)
+target_link_libraries(web_png PUBLIC web_z)
+
+set(jpeg_prefix ${CMAKE_BINARY_DIR}/jpeg)
 ExternalProject_Add(jpeg_wasm
     SOURCE_DIR ${VELLOMIRE_WEB_SOURCES}/jpeg
-    CMAKE_ARGS ${web_cmake_args} -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF
-        -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF
+    CMAKE_ARGS -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=Release
+        -DCMAKE_C_FLAGS=-O2 -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF
+        -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -Wno-dev
+        # CMake's type-size probe misreads WebAssembly objects; wasm32 has 4-byte size_t and long.
+        -DHAVE_SIZE_T=1 -DSIZE_T=4 -DHAVE_UNSIGNED_LONG=1 -DUNSIGNED_LONG=4
     BUILD_COMMAND ${CMAKE_COMMAND} --build . --target jpeg-static
-    INSTALL_COMMAND ${CMAKE_COMMAND} -E make_directory ${web_prefix}/lib ${web_prefix}/include
-    COMMAND ${CMAKE_COMMAND} -E copy <BINARY_DIR>/libjpeg.a ${web_prefix}/lib/
+    INSTALL_COMMAND ${CMAKE_COMMAND} -E make_directory ${jpeg_prefix}/lib ${jpeg_prefix}/include
+    COMMAND ${CMAKE_COMMAND} -E copy <BINARY_DIR>/libjpeg.a ${jpeg_prefix}/lib/
     COMMAND ${CMAKE_COMMAND} -E copy <BINARY_DIR>/jconfig.h <SOURCE_DIR>/jpeglib.h
-        <SOURCE_DIR>/jmorecfg.h <SOURCE_DIR>/jerror.h ${web_prefix}/include/
-    BUILD_BYPRODUCTS ${web_prefix}/lib/libjpeg.a
+        <SOURCE_DIR>/jmorecfg.h <SOURCE_DIR>/jerror.h ${jpeg_prefix}/include/
+    BUILD_BYPRODUCTS ${jpeg_prefix}/lib/libjpeg.a
     LOG_CONFIGURE ON LOG_BUILD ON LOG_INSTALL ON)
-file(MAKE_DIRECTORY ${web_prefix}/include)
-foreach(lib z png jpeg)
-  add_library(web_${lib} STATIC IMPORTED GLOBAL)
-  set_target_properties(web_${lib} PROPERTIES INTERFACE_INCLUDE_DIRECTORIES ${web_prefix}/include)
-endforeach()
-set_target_properties(web_z PROPERTIES IMPORTED_LOCATION ${web_prefix}/lib/libz.a)
-set_target_properties(web_png PROPERTIES IMPORTED_LOCATION ${web_prefix}/lib/libpng16.a
-    INTERFACE_LINK_LIBRARIES web_z)
-set_target_properties(web_jpeg PROPERTIES IMPORTED_LOCATION ${web_prefix}/lib/libjpeg.a)
-add_dependencies(web_z zlib_wasm)
-add_dependencies(web_png png_wasm)
+file(MAKE_DIRECTORY ${jpeg_prefix}/include)
+add_library(web_jpeg STATIC IMPORTED GLOBAL)
+set_target_properties(web_jpeg PROPERTIES IMPORTED_LOCATION ${jpeg_prefix}/lib/libjpeg.a
+    INTERFACE_INCLUDE_DIRECTORIES ${jpeg_prefix}/include)
 add_dependencies(web_jpeg jpeg_wasm)

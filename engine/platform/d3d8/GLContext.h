@@ -7,6 +7,9 @@
 
 #include <memory>
 
+// Whether there is a screen to play on (the capture host needs none).
+bool HostHasDisplay();
+
 // Brings the host's video up for the Direct3D object, and down again (counted).
 bool StartGLVideo();
 void StopGLVideo();

@@ -48,6 +48,8 @@ class BrowserGLContext final : public GLContext {
 
 } // namespace
 
+bool HostHasDisplay() { return true; }
+
 bool StartGLVideo() { return true; }
 
 void StopGLVideo() {}

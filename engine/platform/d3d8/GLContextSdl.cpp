@@ -5,6 +5,8 @@
 
 #include <SDL2/SDL.h>
 
+#include <cstdlib>
+
 namespace {
 
 class SdlGLContext final : public GLContext {
@@ -35,7 +37,16 @@ class SdlGLContext final : public GLContext {
     SDL_GLContext context;
 };
 
+bool Set(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
 } // namespace
+
+// Without any screen SDL would quietly pick its off-screen driver and the show would play where
+// nobody sees it; an explicit SDL_VIDEODRIVER is the user's own choice.
+bool HostHasDisplay() { return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("SDL_VIDEODRIVER"); }
 
 bool StartGLVideo() { return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
 
