@@ -15,10 +15,6 @@ const { site, nativeCapture, serve, launchBrowser, openPage } = require('./harne
 // whole frame, so both builds take the same frame for it.
 const fps = 10;
 const times = [6.5, 32.5, 59.2, 73, 92.5, 118.5, 144.4, 180];
-// Windows whose browser frame does not yet match the native one: the scene's animation is at a
-// different state (and the additive tunnel at 32.5 s far brighter). Reported, not failed, until
-// that is found.
-const differing = new Set([32.5, 59.2, 92.5, 118.5]);
 
 // PSNR over R, G, B of a captured frame against a PNG the page loads (99 when identical);
 // runs in the page.
@@ -60,8 +56,7 @@ test('every timeline window renders in the browser as it does natively', async (
   const got = await page.evaluate(() => window.vellomire.frames.map((f) => f.frame));
   assert.deepStrictEqual(got, frames, log.join('\n'));
   for (const [i, frame] of frames.entries()) {
-    const todo = differing.has(times[i]) && 'differs from the native frame';
-    await t.test(`${times[i]} s`, { todo }, async () => {
+    await t.test(`${times[i]} s`, async () => {
       const name = `frame-${String(frame).padStart(6, '0')}.png`;
       const psnr = await page.evaluate(
         (index, url, measure) => eval(`(${measure})`)(window.vellomire.frames[index], url),
