@@ -13,9 +13,8 @@
 #define STBI_ONLY_PNG
 #include <stb/stb_image.h>
 
-namespace {
-
-int RunCaptureOnce(const std::string& command, std::string* log) {
+int RunCapture(const std::string& arguments, std::string* log) {
+    const std::string command = std::string(VELLOMIRE_CAPTURE) + " " + arguments + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) {
         return -1;
@@ -23,34 +22,12 @@ int RunCaptureOnce(const std::string& command, std::string* log) {
     std::array<char, 4096> buffer;
     std::size_t got = 0;
     while ((got = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-        log->append(buffer.data(), got);
+        if (log != nullptr) {
+            log->append(buffer.data(), got);
+        }
     }
     const int status = pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// Under the address sanitizer the leak check at exit now and then fails in its own thread
-// tracer ("Tracer caught signal 11") while the GL driver's idle threads are suspended; that
-// says nothing about the tool, so such a run is made once more. A leak that was found reads
-// "detected memory leaks" and is never retried.
-bool LeakCheckerFailed(const std::string& log) {
-    return log.find("LeakSanitizer has encountered a fatal error") != std::string::npos;
-}
-
-} // namespace
-
-int RunCapture(const std::string& arguments, std::string* log) {
-    const std::string command = std::string(VELLOMIRE_CAPTURE) + " " + arguments + " 2>&1";
-    std::string output;
-    int status = RunCaptureOnce(command, &output);
-    if (LeakCheckerFailed(output)) {
-        output = "(the leak checker failed at the end of a first run; this is the second)\n";
-        status = RunCaptureOnce(command, &output);
-    }
-    if (log != nullptr) {
-        *log += output;
-    }
-    return status;
 }
 
 RgbPicture ReadPng(const std::filesystem::path& file) {
