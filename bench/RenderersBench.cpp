@@ -69,7 +69,7 @@ void MeshRender(benchmark::State& state, bool gl) {
         return;
     }
     Mesh mesh;
-    if (!EnterDataFolder() || mesh.Load("Data\\Bol.msh", 0.0055f) != 0) {
+    if (!EnterDataFolder().Found() || mesh.Load("Data\\Bol.msh", 0.0055f) != 0) {
         state.SkipWithError("no Data/Bol.msh (build the content first)");
         return;
     }

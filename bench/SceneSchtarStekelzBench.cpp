@@ -28,7 +28,7 @@ DWORD Now() {
 // and back after `spanMs`; the music time follows the clock from `firstSeconds`.
 template <class SceneClass>
 void RenderFrames(benchmark::State& state, DWORD firstMs, DWORD spanMs, float firstSeconds) {
-    if (!EnterDataFolder()) {
+    if (!EnterDataFolder().Found()) {
         state.SkipWithError("no Data folder (build the content first)");
         return;
     }

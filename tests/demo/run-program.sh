@@ -3,8 +3,9 @@
 #   run-program.sh PROGRAM no-data      an empty folder and no Data anywhere near the program
 #   run-program.sh PROGRAM no-display   no display to open a window on
 #   run-program.sh PROGRAM no-screen    no display and no video driver asked for: stops at once
-#   run-program.sh PROGRAM data-beside  a Data folder beside the program's folder, run from
-#                                       elsewhere: the music is found
+#   run-program.sh PROGRAM data-beside  a DATA folder beside the program's folder, run from
+#                                       elsewhere: the music is found and the folder named
+#   run-program.sh PROGRAM help         --help and --version answer without a display
 set -uo pipefail
 program=$1
 case_name=$2
@@ -20,6 +21,12 @@ case $case_name in
 no-data)
   expected='Tried to create a stream for: Data\Demo.mp3.: Could not stream the specified file. Does it exist or is it corrupt perhaps?'
   SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$work/user/bin/vellomire" 2>"$work/stderr"
+  status=$?
+  if ! grep -qF "no Data folder in $work/user/run, $work/user/bin, $work/user," "$work/stderr"; then
+    echo "FAIL: the places looked in are not named" >&2
+    exit 1
+  fi
+  (exit $status)
   ;;
 no-display)
   expected='Tried to create a rendering device.: Errors currently undocumented, sorry ;)'
@@ -33,11 +40,11 @@ no-screen)
   ;;
 data-beside)
   # One second of silent MP3 frames (MPEG-1 layer III, 44100 Hz, 128 kbit/s, no samples).
-  mkdir -p "$work/user/Data"
+  mkdir -p "$work/user/DATA"
   for ((i = 0; i < 39; i++)); do
     printf '\xFF\xFB\x90\x00'
     head -c 413 /dev/zero
-  done >"$work/user/Data/Demo.mp3"
+  done >"$work/user/DATA/Demo.mp3"
   SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy "$work/user/bin/vellomire" 2>"$work/stderr"
   status=$?
   cat "$work/stderr" >&2
@@ -46,7 +53,24 @@ data-beside)
     echo "FAIL: the Data folder beside the program was not used" >&2
     exit 1
   fi
+  if ! grep -qF "using the Data folder $work/user/DATA" "$work/stderr"; then
+    echo "FAIL: the folder used is not named" >&2
+    exit 1
+  fi
   echo "exit status $status, the music was found"
+  exit 0
+  ;;
+help)
+  for option in --help --version; do
+    if ! env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 \
+      "$work/user/bin/vellomire" ignored "$option" >"$work/stdout" 2>&1; then
+      echo "FAIL: $option did not exit 0" >&2
+      cat "$work/stdout" >&2
+      exit 1
+    fi
+    head -1 "$work/stdout"
+  done
+  grep -q '^vellomire [0-9]' "$work/stdout" || { echo "FAIL: no version" >&2; exit 1; }
   exit 0
   ;;
 *)

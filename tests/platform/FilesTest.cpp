@@ -1,4 +1,5 @@
 #include "platform/win32/Windows.h"
+#include "platform/win32/OpenedFile.h"
 
 #include <gtest/gtest.h>
 
@@ -74,13 +75,32 @@ TEST_F(FilesTest, TheExactNameWinsOverOneThatDiffersInCase) {
     CloseHandle(file);
 }
 
-TEST_F(FilesTest, OnlyTheLastComponentIsMatchedIgnoringCaseAndFoldersAreNotFiles) {
-    Write("Data/Bol.msh", "bol");
-    EXPECT_EQ(Open("data\\Bol.msh"), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Open("Data\\Missing.msh"), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Open("Data"), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(Open(""), INVALID_HANDLE_VALUE);
+TEST_F(FilesTest, FoldersMatchIgnoringCaseTooAndPathOpenedForNamesTheFileOpened) {
+    fs::rename("Data", "DATA");
+    fs::create_directories("DATA/Sub");
+    Write("DATA/Sub/Bol.msh", "bol");
+    const struct {
+        const char* name;
+        const char* hostPath; // "" when nothing opens
+    } cases[] = {
+        {"Data\\Sub\\bol.MSH", "DATA/Sub/Bol.msh"},
+        {"data/SUB/Bol.msh", "DATA/Sub/Bol.msh"},
+        {"Data\\Missing.msh", ""},
+        {"Data\\Sub", ""}, // a folder is not a file
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(PathOpenedFor(c.name), c.hostPath);
+        HANDLE file = Open(c.name);
+        EXPECT_EQ(file != INVALID_HANDLE_VALUE, *c.hostPath != '\0');
+        if (file != INVALID_HANDLE_VALUE) {
+            EXPECT_EQ(ReadAll(file, 3), "bol");
+            CloseHandle(file);
+        }
+    }
     EXPECT_EQ(Open(nullptr), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(PathOpenedFor(nullptr), "");
 }
 
 TEST_F(FilesTest, ReadOnlyFilesOpenEvenWhenWriteAccessIsAsked) {

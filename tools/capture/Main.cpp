@@ -116,9 +116,13 @@ int Run(const Request& request) {
             return Fail("cannot write " + *file);
         }
     }
-    if (!EnterDataFolder()) {
-        return Fail("no Data folder here or next to the program; build it with 'make build' "
-                    "or write one with vellomire-content --out Data");
+    const DataFolderSearch data = EnterDataFolder();
+    if (!data.Found()) {
+        return Fail(data.Describe() + "; build it with 'make build' or write one with "
+                                      "vellomire-content --out Data");
+    }
+    if (data.lookedIn.size() > 1) {
+        std::fprintf(stderr, "vellomire-capture: %s\n", data.Describe().c_str());
     }
     // ffmpeg reads the very file the show's stream opens, whatever its spelling.
     const std::string music = Absolute(PathOpenedFor("Data\\Demo.mp3"));

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <mutex>
@@ -67,34 +68,54 @@ std::string FindIgnoringCase(const std::string& folder, const std::string& name)
     return best;
 }
 
+bool Exists(const std::string& path) {
+    struct stat status {};
+    return lstat(path.c_str(), &status) == 0;
+}
+
+// The path with slashes for backslashes and every component that is missing under its exact
+// name replaced by the entry of its folder that differs only in case ("data\bol.MSH" finds
+// Data/Bol.msh, as on Windows); empty when some component has no such entry.
+std::string Resolve(LPCSTR fileName) {
+    std::string path(fileName);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (Exists(path)) {
+        return path;
+    }
+    std::string resolved;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = path.find('/', start);
+        const std::size_t end = slash == std::string::npos ? path.size() : slash;
+        const std::string name = path.substr(start, end - start);
+        if (name.empty() || name == "." || name == ".." || Exists(resolved + name)) {
+            resolved += name;
+        } else {
+            const std::string match = FindIgnoringCase(resolved, name);
+            if (match.empty()) {
+                return {};
+            }
+            resolved += match;
+        }
+        if (slash == std::string::npos) {
+            return resolved;
+        }
+        resolved += '/';
+        start = slash + 1;
+    }
+}
+
 } // namespace
 
 std::string PathOpenedFor(const char* fileName) {
     if (fileName == nullptr || *fileName == '\0') {
         return {};
     }
-    std::string path(fileName);
-    for (char& c : path) {
-        if (c == '\\') {
-            c = '/';
-        }
-    }
-    int descriptor = OpenRegular(path);
-    if (descriptor < 0 && errno == ENOENT) {
-        const std::size_t slash = path.rfind('/');
-        const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-        const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-        const std::string match = FindIgnoringCase(folder, name);
-        if (!match.empty()) {
-            path = folder + match;
-            descriptor = OpenRegular(path);
-        }
-    }
-    if (descriptor < 0) {
-        return {};
-    }
-    close(descriptor);
-    return path;
+    const std::string path = Resolve(fileName);
+    struct stat status {};
+    return !path.empty() && stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)
+               ? path
+               : std::string();
 }
 
 HANDLE CreateFileA(LPCSTR fileName, DWORD, DWORD, LPVOID, DWORD creationDisposition, DWORD,

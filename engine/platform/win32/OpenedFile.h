@@ -3,6 +3,7 @@
 
 #include <string>
 
-// "Data\Demo.mp3" -> "Data/demo.mp3" when only that spelling exists: the slashes turned, the
-// case-insensitive match applied, as CreateFileA does. Empty when CreateFileA would fail.
+// "Data\Demo.mp3" -> "DATA/demo.mp3" when only that spelling exists: the slashes turned, each
+// folder and the file matched ignoring case, as CreateFileA does. Empty when CreateFileA would
+// fail.
 std::string PathOpenedFor(const char* fileName);

@@ -191,9 +191,10 @@ DWORD timeGetTime();
 void SetTimeSourceForTesting(DWORD (*source)());
 
 // Files: paths in the system's own form ("Data\Bol.msh"); backslashes become slashes, and
-// when the exact name is missing an entry of the same folder that differs only in case is
-// used. Only OPEN_EXISTING regular files, always opened read-only whatever access is asked.
-// ReadFile fails (FALSE) on a short read; *bytesRead still tells how many bytes arrived.
+// each folder or file whose exact name is missing is replaced by an entry of its folder that
+// differs only in case. Only OPEN_EXISTING regular files, always opened read-only whatever
+// access is asked. ReadFile fails (FALSE) on a short read; *bytesRead still tells how many
+// bytes arrived.
 HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPVOID security,
                    DWORD creationDisposition, DWORD flags, HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, DWORD* bytesRead,
