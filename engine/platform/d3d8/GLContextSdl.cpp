@@ -48,7 +48,10 @@ bool Set(const char* variable) {
 // nobody sees it; an explicit SDL_VIDEODRIVER is the user's own choice.
 bool HostHasDisplay() { return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("SDL_VIDEODRIVER"); }
 
-bool StartGLVideo() { return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0; }
+bool StartGLVideo() {
+    ChooseSdlScreen();
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
 
 void StopGLVideo() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
 

@@ -48,6 +48,7 @@ bool HasDisplay() {
 bool StartVideo() {
     static bool started = false;
     if (!started) {
+        ChooseSdlScreen();
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
             return false;
         }
@@ -55,6 +56,23 @@ bool StartVideo() {
         SDL_GL_LoadLibrary(nullptr); // drivers without GL (dummy) refuse; windows then lack GL
     }
     return true;
+}
+
+// The display the full-screen window fills: SDL_VIDEO_FULLSCREEN_DISPLAY (an index into SDL's
+// displays) when it names one, else the first.
+int FullscreenDisplay() {
+    const char* asked = std::getenv("SDL_VIDEO_FULLSCREEN_DISPLAY");
+    if (asked == nullptr || *asked == '\0') {
+        return 0;
+    }
+    char* end = nullptr;
+    const long index = std::strtol(asked, &end, 10);
+    if (*end != '\0' || index < 0 || index >= SDL_GetNumVideoDisplays()) {
+        std::fprintf(stderr, "SDL_VIDEO_FULLSCREEN_DISPLAY=%s names no display; using display 0\n",
+                     asked);
+        return 0;
+    }
+    return static_cast<int>(index);
 }
 
 SDL_Window* OpenSdlWindow(const char* caption, int x, int y, int width, int height) {
@@ -68,8 +86,11 @@ SDL_Window* OpenSdlWindow(const char* caption, int x, int y, int width, int heig
         // Desktop full screen, created at the desktop's size as well: without a window manager
         // (a bare X server) nobody else would resize it.
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+        const int display = FullscreenDisplay();
+        x = static_cast<int>(SDL_WINDOWPOS_UNDEFINED_DISPLAY(display));
+        y = x;
         SDL_DisplayMode desktop{};
-        if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
+        if (SDL_GetDesktopDisplayMode(display, &desktop) == 0 && desktop.w > 0 && desktop.h > 0) {
             width = desktop.w;
             height = desktop.h;
         }
@@ -161,6 +182,18 @@ void Translate(const SDL_Event& event) {
 }
 
 } // namespace
+
+void ChooseSdlScreen() {
+    const char* connection = std::getenv("DISPLAY");
+    if (host::IsCapture() || connection == nullptr) {
+        return;
+    }
+    const char* colon = std::strrchr(connection, ':');
+    const char* dot = colon != nullptr ? std::strchr(colon, '.') : nullptr;
+    if (dot != nullptr && std::strtol(dot + 1, nullptr, 10) > 0) {
+        SDL_SetHint(SDL_HINT_VIDEO_X11_XRANDR, "0");
+    }
+}
 
 namespace win32 {
 

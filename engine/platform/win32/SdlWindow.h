@@ -9,3 +9,9 @@ struct SDL_Window;
 // The window is created with SDL_WINDOW_OPENGL so that the device can make its context on it.
 // Null when the handle is not a live window.
 SDL_Window* SdlWindowOf(HWND window);
+
+// Tells SDL which screen to use before its video starts (both layers start it): when the X
+// display connection names a screen other than the first (DISPLAY=:0.1), SDL is shown that
+// screen alone, since SDL 2 lists every X screen but opens its windows on the first.
+// A choice the user made in SDL's own variables (SDL_VIDEO_X11_XRANDR) stands.
+void ChooseSdlScreen();
