@@ -15,7 +15,7 @@ deps = $(if $(SKIP_DEPS),,scripts/install-deps $(1))
 configure = cmake --preset $(PRESET) $(CMAKE_ARGS) $(1) >/dev/null
 build = cmake --build --preset $(PRESET) -j $(JOBS) $(1)
 
-.PHONY: all deps configure build test test-asan demo bench capture fuzz web test-web clean
+.PHONY: all deps configure build test test-asan demo bench capture fuzz web test-web install clean
 
 all: build
 
@@ -86,6 +86,15 @@ web:
 test-web: web
 	@$(call build,--target vellomire-capture)
 	@cd tests/web && node --test
+
+# Installs the programs, the content, the desktop entry, icon, metadata and manual pages
+# under PREFIX (DESTDIR=... stages them for a package).
+PREFIX ?= /usr/local
+install:
+	@$(call deps,install)
+	@$(call configure,)
+	@$(call build,)
+	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
 clean:
 	rm -rf build build-debug build-asan build-fuzz $(WEB_DIR)
