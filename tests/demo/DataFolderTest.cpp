@@ -19,7 +19,7 @@ struct Entry {
     bool folder;
 };
 
-TEST(DataFolder, TheFirstPlaceWithAFolderNamedDataInAnyCaseIsChosen) {
+TEST(DataFolderSearch, TheFirstPlaceWithAFolderNamedDataInAnyCaseIsChosen) {
     const struct {
         const char* what;
         std::vector<Entry> entries;
