@@ -133,7 +133,8 @@ const char* CaptureUsage() {
            "  -h, --help            this text\n"
            "  -V, --version         the program's version\n"
            "\n"
-           "The content is read from Data/ in the working directory, or next to the program.\n"
+           "The content is read from Data/ in the working directory, else next to the program,\n"
+           "else from share/vellomire/Data where the program is installed.\n"
            "Ctrl-C (or SIGTERM) stops cleanly: the frames so far are kept and a video plays up\n"
            "to its last frame; the exit status is then 130 (or 143).\n";
 }
