@@ -1,5 +1,5 @@
-#include "platform/win32/Windows.h"
 #include "platform/win32/OpenedFile.h"
+#include "platform/win32/Windows.h"
 
 #include <gtest/gtest.h>
 
