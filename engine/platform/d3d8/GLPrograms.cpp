@@ -6,22 +6,32 @@
 
 namespace {
 
+// Whether a shader compiled or a program linked (GL asks both the same way); if not, its log
+// goes to stderr and the object is deleted.
+template <typename GetStatus, typename GetLog, typename Delete>
+bool Built(GLuint object, GLenum status, GetStatus getStatus, GetLog getLog, Delete remove,
+           const char* what) {
+    GLint ok = GL_FALSE;
+    getStatus(object, status, &ok);
+    if (ok == GL_TRUE) {
+        return true;
+    }
+    char log[1024] = {};
+    getLog(object, sizeof log, nullptr, log);
+    std::fprintf(stderr, "GLSL %s: %s\n", what, log);
+    remove(object);
+    return false;
+}
+
 GLuint Compile(GLenum stage, const std::string& source) {
     const GLuint shader = glCreateShader(stage);
     const char* text = source.c_str();
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (ok != GL_TRUE) {
-        char log[1024] = {};
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        std::fprintf(stderr, "GLSL %s shader: %s\n",
-                     stage == GL_VERTEX_SHADER ? "vertex" : "fragment", log);
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
+    const bool built = Built(shader, GL_COMPILE_STATUS, glGetShaderiv, glGetShaderInfoLog,
+                             glDeleteShader,
+                             stage == GL_VERTEX_SHADER ? "vertex shader" : "fragment shader");
+    return built ? shader : 0;
 }
 
 } // namespace
@@ -47,13 +57,8 @@ GLuint GLPrograms::Build(const GLShaderKey& key) const {
         glAttachShader(program, vertex);
         glAttachShader(program, fragment);
         glLinkProgram(program);
-        GLint ok = GL_FALSE;
-        glGetProgramiv(program, GL_LINK_STATUS, &ok);
-        if (ok != GL_TRUE) {
-            char log[1024] = {};
-            glGetProgramInfoLog(program, sizeof log, nullptr, log);
-            std::fprintf(stderr, "GLSL program: %s\n", log);
-            glDeleteProgram(program);
+        if (!Built(program, GL_LINK_STATUS, glGetProgramiv, glGetProgramInfoLog, glDeleteProgram,
+                   "program")) {
             program = 0;
         }
     }
