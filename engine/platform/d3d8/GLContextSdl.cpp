@@ -5,6 +5,7 @@
 
 #include <SDL2/SDL.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -50,7 +51,11 @@ bool HostHasDisplay() { return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("
 
 bool StartGLVideo() {
     ChooseSdlScreen();
-    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "Direct3DCreate8: %s\n", SDL_GetError());
+        return false;
+    }
+    return true;
 }
 
 void StopGLVideo() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
@@ -72,7 +77,7 @@ std::unique_ptr<GLContext> GLContext::Create(HWND handle) {
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (context == nullptr) {
-        SDL_LogError(SDL_LOG_CATEGORY_VIDEO, "OpenGL context: %s", SDL_GetError());
+        std::fprintf(stderr, "OpenGL context: %s\n", SDL_GetError());
         return nullptr;
     }
     SDL_GL_SetSwapInterval(0);
