@@ -1,8 +1,16 @@
 // WebGL 2 on the page's canvas. The canvas keeps the page's size (the page follows the
 // window); the device scales its picture into it.
+//
+// Nothing in WebGL holds a page back that draws faster than the GPU process renders: every
+// frame's commands are queued, and the next call that needs an answer from the GPU (a shader
+// link, a texture upload) waits for all of them, seconds or minutes with a software renderer,
+// the sound starving meanwhile. A present therefore returns only once the frame before it has
+// been rendered, as a native driver's present holds the program to a frame or so ahead of the
+// GPU; the frame loop itself stays as fast as the two of them can go.
 
 #include "platform/d3d8/GLContext.h"
 
+#include "platform/d3d8/GLHeaders.h"
 #include "platform/win32/BrowserPage.h"
 
 #include <emscripten.h>
@@ -23,7 +31,12 @@ EM_JS(void, TellPageFramePresented, (), {
 class BrowserGLContext final : public GLContext {
   public:
     explicit BrowserGLContext(EMSCRIPTEN_WEBGL_CONTEXT_HANDLE c) : context(c) {}
-    ~BrowserGLContext() override { emscripten_webgl_destroy_context(context); }
+    ~BrowserGLContext() override {
+        if (previousFrame != nullptr) {
+            glDeleteSync(previousFrame);
+        }
+        emscripten_webgl_destroy_context(context);
+    }
     BrowserGLContext(const BrowserGLContext&) = delete;
     BrowserGLContext& operator=(const BrowserGLContext&) = delete;
 
@@ -36,14 +49,27 @@ class BrowserGLContext final : public GLContext {
         emscripten_get_canvas_element_size(kCanvas, &width, &height);
     }
 
-    // The browser shows the canvas once the program gives it its turn.
+    // The browser shows the canvas once the program gives it its turn. A fence's status
+    // changes only while the browser has its turn, so it is polled between turns; a wait gives
+    // the browser a millisecond each time rather than spinning on the cores the GPU process
+    // renders on.
     void Swap() override {
         TellPageFramePresented();
+        GLsync frame = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
+        glFlush();
         browser::Yield();
+        if (previousFrame != nullptr) {
+            while (glClientWaitSync(previousFrame, 0, 0) == GL_TIMEOUT_EXPIRED) {
+                browser::Yield(1);
+            }
+            glDeleteSync(previousFrame);
+        }
+        previousFrame = frame;
     }
 
   private:
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context;
+    GLsync previousFrame = nullptr; // fenced after the last frame's commands
 };
 
 } // namespace
