@@ -19,6 +19,14 @@ const windows = [
 const minimumFps = 3;
 const longestPauseMs = 3000;
 
+// A fresh page; `explain` rethrows a failed wait with what the program said.
+async function openShowPage(browser, url) {
+  const log = [];
+  const page = await openPage(browser, url, log);
+  const explain = (error) => { throw new Error(`${error.message}\n${log.join('\n')}`); };
+  return { page, log, explain };
+}
+
 async function startShow(page, explain) {
   await page.waitForSelector('#play:not([disabled])', { timeout: 120000 });
   await page.evaluate(() => {
@@ -43,9 +51,7 @@ test('the show in a browser tab', async (t) => {
   t.after(async () => { await browser.close(); await server.close(); });
 
   await t.test('a click plays it through every window and it ends by itself', async (t) => {
-    const log = [];
-    const page = await openPage(browser, server.url, log);
-    const explain = (error) => { throw new Error(`${error.message}\n${log.join('\n')}`); };
+    const { page, log, explain } = await openShowPage(browser, server.url);
     assert.strictEqual(await page.title(), 'Vellomire');
     await startShow(page, explain);
     assert.strictEqual(await page.evaluate(() => Module.audioContext.state), 'running');
@@ -74,9 +80,7 @@ test('the show in a browser tab', async (t) => {
   });
 
   await t.test('Escape ends it', async () => {
-    const log = [];
-    const page = await openPage(browser, server.url, log);
-    const explain = (error) => { throw new Error(`${error.message}\n${log.join('\n')}`); };
+    const { page, log, explain } = await openShowPage(browser, server.url);
     await startShow(page, explain);
     await page.keyboard.press('Escape');
     await page.waitForFunction('window.vellomire.ended', { timeout: 60000 }).catch(explain);
