@@ -12,7 +12,10 @@ DEMO_GROUPS = demo $(if $(HEADLESS),capture)
 DEMO_TARGETS = vellomire content-data $(if $(HEADLESS),vellomire-capture)
 
 deps = $(if $(SKIP_DEPS),,scripts/install-deps $(1))
-configure = cmake --preset $(PRESET) $(CMAKE_ARGS) $(1) >/dev/null
+# Each target says whether the tests and benchmarks are part of its build, so none needs a
+# package its own install-deps group leaves out; CMAKE_ARGS come last and win.
+configure = cmake --preset $(PRESET) $(1) $(CMAKE_ARGS) >/dev/null
+SHOW_ONLY = -DVELLOMIRE_TESTS=OFF -DVELLOMIRE_BENCH=OFF
 build = cmake --build --preset $(PRESET) -j $(JOBS) $(1)
 
 .PHONY: all deps configure build test test-asan demo bench capture fuzz web test-web install clean
@@ -32,13 +35,13 @@ build: configure
 # capture tool where there is no display).
 demo:
 	@$(call deps,$(DEMO_GROUPS))
-	@$(call configure,)
+	@$(call configure,$(SHOW_ONLY))
 	@$(call build,--target $(DEMO_TARGETS))
 	@scripts/play-demo $(BUILD_DIR)
 
 test:
 	@$(call deps,test)
-	@$(call configure,-DVELLOMIRE_TESTS=ON)
+	@$(call configure,-DVELLOMIRE_TESTS=ON -DVELLOMIRE_BENCH=OFF)
 	@$(call build,)
 	@ctest --preset $(PRESET) $(CTEST_FLAGS)
 
@@ -47,13 +50,13 @@ test-asan:
 
 bench:
 	@$(call deps,bench)
-	@$(call configure,-DVELLOMIRE_BENCH=ON)
+	@$(call configure,-DVELLOMIRE_TESTS=OFF -DVELLOMIRE_BENCH=ON)
 	@$(call build,--target vellomire-benchmarks)
 	@scripts/run-benchmarks $(BUILD_DIR)
 
 capture:
 	@$(call deps,capture)
-	@$(call configure,)
+	@$(call configure,$(SHOW_ONLY))
 	@$(call build,--target vellomire-capture content-data)
 	@$(BUILD_DIR)/tools/capture/vellomire-capture --video $(BUILD_DIR)/vellomire.mp4
 
@@ -72,7 +75,7 @@ WEB_DIR = build-web
 WEB_ENV = NODE_PATH=/usr/share/nodejs
 web:
 	@$(call deps,demo web)
-	@$(call configure,)
+	@$(call configure,$(SHOW_ONLY))
 	@$(call build,--target content-data)
 	@scripts/fetch-web-sources $(WEB_DIR)/sources
 	@$(WEB_ENV) emcmake cmake -S . -B $(WEB_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
@@ -92,7 +95,7 @@ test-web: web
 PREFIX ?= /usr/local
 install:
 	@$(call deps,install)
-	@$(call configure,)
+	@$(call configure,$(SHOW_ONLY))
 	@$(call build,)
 	@cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
