@@ -4,6 +4,7 @@
 #include "GLTestDevice.h"
 #include "platform/Texture.h"
 #include "platform/d3d8/D3D8.h"
+#include "platform/d3d8/ImageDecoder.h"
 #include "support/FakeApplication.h"
 #include "support/RecordingDevice.h"
 
@@ -237,6 +238,25 @@ std::vector<std::uint8_t> ClaimJpegSize(std::vector<std::uint8_t> jpeg, int widt
     return jpeg;
 }
 
+TEST_F(TextureFiles, JpegWithoutItsEndMarkerLoadsWhenItsDataIsComplete) {
+    for (const char* options : {"-quality 90 JPEG:", "-quality 90 -interlace JPEG JPEG:"}) {
+        SCOPED_TRACE(options);
+        ASSERT_TRUE(Convert(std::string("-alpha off ") + options, "whole.jpg"));
+        std::vector<std::uint8_t> bytes = ReadBytes(Path("whole.jpg"));
+        ASSERT_EQ(bytes.back(), 0xD9);
+        bytes.resize(bytes.size() - 2);
+        WriteBytes(Path("no-end.jpg"), bytes);
+        IDirect3DTexture8* whole = nullptr;
+        IDirect3DTexture8* noEnd = nullptr;
+        ASSERT_EQ(Load("whole.jpg", kWidth, kHeight, &whole), D3D_OK);
+        ASSERT_EQ(Load("no-end.jpg", kWidth, kHeight, &noEnd), D3D_OK);
+        EXPECT_EQ(static_cast<RecordingTexture*>(noEnd)->texels,
+                  static_cast<RecordingTexture*>(whole)->texels);
+        whole->Release();
+        noEnd->Release();
+    }
+}
+
 // Files of other formats, cut, damaged, or claiming pictures far beyond the size limit: each is
 // refused at once, nothing is made on the device, and memory stays small.
 TEST_F(TextureFiles, BadFilesFailWithoutATexture) {
@@ -256,7 +276,19 @@ TEST_F(TextureFiles, BadFilesFailWithoutATexture) {
               0);
     std::vector<std::uint8_t> gradient = ReadBytes(Path("gradient.jpg"));
     WriteBytes(Path("nearly-whole.jpg"), {gradient.begin(), gradient.end() - 200});
+    // Progressive, cut just before its last scan: every row is there, but not at full detail.
+    ASSERT_TRUE(Convert("-alpha off -quality 90 -interlace JPEG JPEG:", "progressive.jpg"));
+    std::vector<std::uint8_t> progressive = ReadBytes(Path("progressive.jpg"));
+    const std::uint8_t startOfScan[] = {0xFF, 0xDA};
+    const auto lastScan =
+        std::find_end(progressive.begin(), progressive.end(), startOfScan, startOfScan + 2);
+    WriteBytes(Path("scans-missing.jpg"), {progressive.begin(), lastScan});
     std::vector<std::uint8_t> png = ReadBytes(Path("whole.png"));
+    // 60 bytes: signature, header, then a text chunk that claims 2 GiB.
+    std::vector<std::uint8_t> hugeText(png.begin(), png.begin() + 33);
+    const char chunk57[] = "\x7F\xFF\xFF\xFEtEXtComment\0a few words";
+    hugeText.insert(hugeText.end(), chunk57, chunk57 + sizeof chunk57 - 1);
+    WriteBytes(Path("huge-text.png"), hugeText);
     const std::string idat = "IDAT";
     const auto chunk = std::search(png.begin(), png.end(), idat.begin(), idat.end());
     ASSERT_NE(chunk, png.end());
@@ -275,7 +307,8 @@ TEST_F(TextureFiles, BadFilesFailWithoutATexture) {
     WriteBytes(Path("rle-million-rows.bmp"), rle);
     WriteBytes(Path("claims-16000.jpg"), ClaimJpegSize(ReadBytes(Path("whole.jpg")), 16000, 16000));
     for (const char* format : {"GIF", "XPM", "PPM", "TGA"}) {
-        ASSERT_TRUE(Convert(std::string("-alpha off ") + format + ":", std::string(format) + ".jpg"));
+        ASSERT_TRUE(
+            Convert(std::string("-alpha off ") + format + ":", std::string(format) + ".jpg"));
     }
     for (const char* name : {"wide.jpg", "wide.png", "wide.bmp"}) { // one pixel over the limit
         ASSERT_EQ(
@@ -293,11 +326,29 @@ TEST_F(TextureFiles, BadFilesFailWithoutATexture) {
     WriteBytes(Path("garbage.jpg"), garbage);
     ASSERT_EQ(mkfifo(Path("pipe.bmp").c_str(), 0600), 0);
 
-    for (const char* name :
-         {"missing.bmp", "cut-whole.jpg", "cut-whole.png", "cut-whole.bmp", "nearly-whole.jpg",
-          "bad-crc.png", "claims-30000.bmp", "claims-8192.bmp", "rle-million-rows.bmp",
-          "claims-16000.jpg", "GIF.jpg", "XPM.jpg", "PPM.jpg", "TGA.jpg", "SVG.jpg", "wide.jpg",
-          "wide.png", "wide.bmp", "empty.bmp", "garbage.jpg", "pipe.bmp"}) {
+    for (const char* name : {"missing.bmp",
+                             "cut-whole.jpg",
+                             "cut-whole.png",
+                             "cut-whole.bmp",
+                             "nearly-whole.jpg",
+                             "scans-missing.jpg",
+                             "bad-crc.png",
+                             "huge-text.png",
+                             "claims-30000.bmp",
+                             "claims-8192.bmp",
+                             "rle-million-rows.bmp",
+                             "claims-16000.jpg",
+                             "GIF.jpg",
+                             "XPM.jpg",
+                             "PPM.jpg",
+                             "TGA.jpg",
+                             "SVG.jpg",
+                             "wide.jpg",
+                             "wide.png",
+                             "wide.bmp",
+                             "empty.bmp",
+                             "garbage.jpg",
+                             "pipe.bmp"}) {
         IDirect3DTexture8* texture = reinterpret_cast<IDirect3DTexture8*>(&device_);
         EXPECT_TRUE(FAILED(Load(name, 8, 4, &texture))) << name;
         EXPECT_EQ(texture, nullptr) << name;
@@ -306,6 +357,62 @@ TEST_F(TextureFiles, BadFilesFailWithoutATexture) {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     EXPECT_LT(usage.ru_maxrss, 300 * 1024) << "kilobytes at the peak";
+}
+
+// A 4 x 2 picture of 8-bit palette indices, with a palette of red and green only.
+std::vector<std::uint8_t> PaletteBmp(std::uint32_t compression, std::vector<std::uint8_t> data) {
+    std::vector<std::uint8_t> bmp(14 + 40 + 8);
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    PutLittle32(bmp, 10, static_cast<std::uint32_t>(bmp.size()));
+    PutLittle32(bmp, 14, 40);
+    PutLittle32(bmp, 18, 4);
+    PutLittle32(bmp, 22, 2);
+    PutLittle32(bmp, 26, 1 | 8 << 16); // planes, bits per pixel
+    PutLittle32(bmp, 30, compression);
+    PutLittle32(bmp, 46, 2);
+    PutLittle32(bmp, 54, 0xFF0000);
+    PutLittle32(bmp, 58, 0x00FF00);
+    bmp.insert(bmp.end(), data.begin(), data.end());
+    PutLittle32(bmp, 2, static_cast<std::uint32_t>(bmp.size()));
+    return bmp;
+}
+
+// Damage inside the pixel data is shown as Windows and the browsers show it; data that ends
+// before the picture does is refused.
+TEST(BmpDamage, IsShownAsOtherViewersShowItOrRefusedWhenDataIsMissing) {
+    constexpr std::uint32_t R = 0xFFFF0000u, G = 0xFF00FF00u, K = 0xFF000000u;
+    constexpr std::uint32_t kRle8 = 1;
+    const struct {
+        const char* what;
+        std::uint32_t compression;
+        std::vector<std::uint8_t> data;   // rows bottom first
+        std::vector<std::uint32_t> shown; // rows top first; empty: refused
+    } cases[] = {
+        {"indices past the palette are black",
+         0,
+         {0, 1, 5, 255, 1, 1, 2, 0},
+         {G, G, K, R, R, G, K, K}},
+        {"a run past the row's end is cut there",
+         kRle8,
+         {6, 1, 0, 0, 4, 0, 0, 1},
+         {R, R, R, R, G, G, G, G}},
+        {"an early end leaves palette entry 0", kRle8, {2, 1, 0, 1}, {R, R, R, R, G, G, R, R}},
+        {"a run index past the palette is black",
+         kRle8,
+         {4, 7, 0, 0, 4, 1, 0, 1},
+         {G, G, G, G, K, K, K, K}},
+        {"run lengths without an end", kRle8, {4, 1, 0, 0, 4, 1}, {}},
+        {"an absolute run cut short", kRle8, {0, 4, 1, 1}, {}},
+        {"rows cut short", 0, {0, 1, 0, 1}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DecodedImage image;
+        const std::vector<std::uint8_t> file = PaletteBmp(c.compression, c.data);
+        EXPECT_EQ(DecodeImage(file, image), !c.shown.empty());
+        EXPECT_EQ(image.pixels, c.shown);
+    }
 }
 
 TEST(TextureLoad, NotUsableDeviceGivesMinus28WithoutTouchingTheFile) {

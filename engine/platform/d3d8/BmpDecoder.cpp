@@ -2,6 +2,10 @@
 // bits through a palette, uncompressed or RLE4/RLE8; 16 and 32 bits with the default layout
 // or bit fields; 24 bits; rows bottom-up, or top-down for a negative height. Every offset is
 // checked against the file; a file too short for its pixels is refused.
+// Damage inside complete pixel data is shown as Windows and the browsers show it: palette
+// indices past the palette are black, run-length runs past a row's end are cut there, and
+// pixels an early end-of-picture or a delta skips keep palette entry 0. Run-length data that
+// ends in the file before its end-of-picture mark is refused like any truncated file.
 
 #include "platform/d3d8/ImageDecoder.h"
 

@@ -1,6 +1,9 @@
 // JPEG through libjpeg-turbo: baseline, progressive and arithmetic-coded; grey, YCbCr, RGB,
 // CMYK and YCCK (Adobe's inverted CMYK included). libjpeg's warnings about damaged or missing
-// data are errors here, so a truncated file is refused instead of shown with grey in it.
+// data are errors here, so a truncated file is refused instead of shown with grey in it. Only
+// the end marker may be missing, when the picture's data is complete (libjpeg's own tools show
+// such a file): a sequential scan that runs out of data warns on its own, and a progressive
+// file must have brought every coefficient to full precision.
 // Memory and the number of progressive scans are bounded.
 
 #include "platform/d3d8/ImageDecoder.h"
@@ -20,6 +23,7 @@ constexpr int kMostScans = 256;                    // real encoders write a doze
 struct ErrorTrap {
     jpeg_error_mgr manager;
     std::jmp_buf escape;
+    bool endMissing = false;
 };
 
 [[noreturn]] void Escape(j_common_ptr info) {
@@ -34,6 +38,9 @@ void OnMessage(j_common_ptr info, int level) {
     case JWRN_ADOBE_XFORM: // harmless oddities of the markers, not of the picture
     case JWRN_JFIF_MAJOR:
     case JWRN_BOGUS_ICC:
+        return;
+    case JWRN_JPEG_EOF:
+        reinterpret_cast<ErrorTrap*>(info->err)->endMissing = true;
         return;
     default:
         Escape(info);
@@ -69,6 +76,18 @@ std::uint32_t FromCmyk(const JSAMPLE* cmyk, bool inverted) {
     return 0xFF000000u | mix(c) << 16 | mix(m) << 8 | mix(y);
 }
 
+// Every scan of a progressive picture has arrived: each coefficient refined down to bit 0.
+bool ProgressionComplete(const jpeg_decompress_struct& info) {
+    for (int c = 0; c < info.num_components; ++c) {
+        for (int k = 0; k < DCTSIZE2; ++k) {
+            if (info.coef_bits[c][k] != 0) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 bool Decode(Job& job, std::span<const std::uint8_t> file, DecodedImage& image) {
     jpeg_decompress_struct& info = job.info;
     jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
@@ -99,6 +118,9 @@ bool Decode(Job& job, std::span<const std::uint8_t> file, DecodedImage& image) {
                 cmyk ? FromCmyk(p, inverted)
                      : 0xFF000000u | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
         }
+    }
+    if (job.trap.endMissing && info.progressive_mode && !ProgressionComplete(info)) {
+        return false;
     }
     jpeg_finish_decompress(&info);
     return true;

@@ -1,6 +1,8 @@
 // PNG through libpng: every colour type and bit depth, interlaced or not, transparency from
 // the alpha channel or a tRNS chunk. The size limits are libpng's own (set before the header
 // is read); a bad CRC or a file that ends before its last row or its end chunk is refused.
+// Chunk lengths are checked before libpng sees the file: libpng takes its own chunk limit as
+// a warning and allocates (and zero-fills) whatever length a chunk declares.
 
 #include "platform/d3d8/ImageDecoder.h"
 
@@ -27,6 +29,34 @@ void ReadBytes(png_structp png, png_bytep out, png_size_t count) {
     }
     std::memcpy(out, source->file.data() + source->offset, count);
     source->offset += count;
+}
+
+std::uint32_t BigEndian32(const std::uint8_t* bytes) {
+    return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
+           std::uint32_t{bytes[2]} << 8 | bytes[3];
+}
+
+// Every chunk up to the end chunk fits in the file, and only picture data is larger than
+// kLargestChunk.
+bool ChunksBounded(std::span<const std::uint8_t> file) {
+    constexpr std::size_t kSignature = 8;
+    constexpr std::size_t kFraming = 12; // length, type, CRC
+    if (file.size() < kSignature) {
+        return false;
+    }
+    for (std::size_t at = kSignature; file.size() - at >= kFraming;) {
+        const std::uint32_t length = BigEndian32(file.data() + at);
+        const std::uint8_t* type = file.data() + at + 4;
+        if (length > file.size() - at - kFraming ||
+            (length > kLargestChunk && std::memcmp(type, "IDAT", 4) != 0)) {
+            return false;
+        }
+        if (std::memcmp(type, "IEND", 4) == 0) {
+            return true;
+        }
+        at += kFraming + length;
+    }
+    return false; // ends before its end chunk
 }
 
 [[noreturn]] void OnError(png_structp png, png_const_charp) {
@@ -85,6 +115,9 @@ bool Decode(Job& job, DecodedImage& image) {
 
 bool DecodePng(std::span<const std::uint8_t> file, DecodedImage& image) {
     static_assert(std::endian::native == std::endian::little, "BGRA bytes make ARGB words");
+    if (!ChunksBounded(file)) {
+        return false;
+    }
     auto job = std::make_unique<Job>();
     job->source.file = file;
     job->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
