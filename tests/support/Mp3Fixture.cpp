@@ -68,6 +68,7 @@ std::vector<std::uint8_t> MakeToneMp3(const ToneSpec& spec) {
     } else {
         lame_set_brate(lame, spec.channels == 1 ? 64 : 128);
     }
+    lame_set_free_format(lame, spec.freeFormat ? 1 : 0);
     lame_set_bWriteVbrTag(lame, 1);
     lame_set_write_id3tag_automatic(lame, 0);
     if (lame_init_params(lame) < 0) {

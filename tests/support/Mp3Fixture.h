@@ -11,6 +11,7 @@ struct ToneSpec {
     std::uint64_t frames = 44100; // sample frames encoded
     bool vbr = false;             // VBR (with a Xing/LAME tag) instead of CBR (with an Info tag)
     bool id3 = false;             // an ID3v2 tag in front of the audio
+    bool freeFormat = false;      // frames without a bit-rate index (CBR only)
 };
 
 // A sine of 440 Hz (and 660 Hz on the right channel), half amplitude.

@@ -116,8 +116,10 @@ const char* CaptureUsage() {
            "  --contact-sheet FILE  one PNG with a typical frame of each timeline window\n"
            "  --benchmark           no output: frames per second and processor milliseconds per\n"
            "                        frame (all threads) for each timeline window\n"
-           "  --wav FILE            also (or only) the soundtrack of the captured range, as\n"
-           "                        16-bit stereo WAV at 44,100 Hz, via ffmpeg\n"
+           "  --framemd5 FILE       also an MD5 of each frame's RGB bytes, in ffmpeg's framemd5\n"
+           "                        format, with --out or --video\n"
+           "  --wav FILE            also (or only) the soundtrack of the captured range as the\n"
+           "                        player decodes it: 16-bit WAV at the soundtrack's rate\n"
            "\n"
            "Video encoding:\n"
            "  --preset NAME         x264 speed preset, ultrafast to veryslow (default veryfast)\n"
@@ -159,6 +161,7 @@ enum Key : int {
     keyLossless,
     keyFfmpegArgs,
     keyJobs,
+    keyFramemd5,
 };
 
 constexpr option longOptions[] = {
@@ -179,6 +182,7 @@ constexpr option longOptions[] = {
     {"lossless", no_argument, nullptr, keyLossless},
     {"ffmpeg-args", required_argument, nullptr, keyFfmpegArgs},
     {"jobs", required_argument, nullptr, keyJobs},
+    {"framemd5", required_argument, nullptr, keyFramemd5},
     {"verbose", no_argument, nullptr, 'v'},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
@@ -250,6 +254,9 @@ bool Take(int key, std::string_view value, CaptureOptions& options) {
     case keyVideo:
         options.video = value;
         return value.ends_with(".mp4") || value.ends_with(".mkv");
+    case keyFramemd5:
+        options.framemd5 = value;
+        return !value.empty();
     case keyWav:
         options.wav = value;
         return value.ends_with(".wav");
@@ -305,6 +312,9 @@ std::string CheckCombination(const CaptureOptions& options, const std::vector<in
     }
     if (!options.wav.empty() && (!options.contactSheet.empty() || options.benchmark)) {
         return "--wav goes with --out or --video, or alone";
+    }
+    if (!options.framemd5.empty() && options.outDir.empty() && options.video.empty()) {
+        return "--framemd5 goes with --out or --video";
     }
     if (options.video.empty() &&
         (has(keyPreset) || has(keyCrf) || has(keyLossless) || has(keyFfmpegArgs))) {

@@ -39,6 +39,7 @@ struct CaptureOptions {
     std::string video;  // .mp4 or .mkv through ffmpeg
     VideoEncoding encoding;
     std::string wav;          // the soundtrack of the captured range
+    std::string framemd5;     // per-frame checksums of the captured frames
     std::string scene;        // scene mode: one scene by name
     std::string contactSheet; // one PNG with a frame from each timeline window
     bool benchmark = false;   // frames per second per timeline window, no output

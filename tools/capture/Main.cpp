@@ -7,7 +7,9 @@
 #include "tools/capture/CaptureOptions.h"
 #include "tools/capture/CapturePlan.h"
 #include "tools/capture/ContactSheet.h"
+#include "tools/capture/DataChecksum.h"
 #include "tools/capture/Ffmpeg.h"
+#include "tools/capture/FrameChecksums.h"
 #include "tools/capture/PngFiles.h"
 #include "tools/capture/StopSignal.h"
 #include "tools/capture/VideoSink.h"
@@ -45,6 +47,7 @@ bool FolderWritable(const std::string& file) {
 struct Request {
     CaptureOptions options;
     CapturePlan plan;
+    std::string commandLine; // the options as given, for the video's tags
 };
 
 std::string Where(const CaptureOptions& options) {
@@ -56,7 +59,7 @@ std::string Where(const CaptureOptions& options) {
 // The sink for the request; null with `error` set when it cannot be made, or for a
 // benchmark or a WAV file alone.
 std::unique_ptr<FrameSink> MakeSink(const Request& request, const std::string& music,
-                                    std::string& error) {
+                                    const std::string& dataFolder, std::string& error) {
     const CaptureOptions& options = request.options;
     if (!options.outDir.empty()) {
         auto files = std::make_unique<PngSequenceSink>(options.outDir);
@@ -75,6 +78,9 @@ std::unique_ptr<FrameSink> MakeSink(const Request& request, const std::string& m
         settings.width = options.width;
         settings.height = options.height;
         settings.encoding = options.encoding;
+        settings.metadata = {{"software", "vellomire-capture " VELLOMIRE_VERSION},
+                             {"capture_options", request.commandLine},
+                             {"data_md5", DataFolderMd5(dataFolder)}};
         auto video = std::make_unique<VideoSink>(std::move(settings));
         if (!video->Start()) {
             error = video->Error();
@@ -106,12 +112,12 @@ int WriteWav(const Request& request, const std::string& music, std::uint64_t fra
 
 int Run(const Request& request) {
     const CaptureOptions& options = request.options;
-    const bool needsFfmpeg = !options.video.empty() || !options.wav.empty();
-    if (needsFfmpeg && !FfmpegAvailable()) {
-        return Fail(std::string(options.video.empty() ? "--wav" : "--video") +
-                    " needs ffmpeg, which is not installed (scripts/install-deps installs it)");
+    if (!options.video.empty() && !FfmpegAvailable()) {
+        return Fail("--video needs ffmpeg, which is not installed (scripts/install-deps installs "
+                    "it)");
     }
-    for (const std::string* file : {&options.video, &options.contactSheet, &options.wav}) {
+    for (const std::string* file :
+         {&options.video, &options.contactSheet, &options.wav, &options.framemd5}) {
         if (!file->empty() && !FolderWritable(*file)) {
             return Fail("cannot write " + *file);
         }
@@ -124,17 +130,21 @@ int Run(const Request& request) {
     if (data.lookedIn.size() > 1) {
         std::fprintf(stderr, "vellomire-capture: %s\n", data.Describe().c_str());
     }
-    // ffmpeg reads the very file the show's stream opens, whatever its spelling.
+    // The sound is decoded from the very file the show's stream opens, whatever its spelling.
     const std::string music = Absolute(PathOpenedFor("Data\\Demo.mp3"));
-    if (needsFfmpeg && music.empty()) {
+    if ((!options.video.empty() || !options.wav.empty()) && music.empty()) {
         return Fail("there is no soundtrack Data/Demo.mp3 in " +
                     std::filesystem::current_path().string());
     }
 
     std::string error;
-    std::unique_ptr<FrameSink> sink = MakeSink(request, music, error);
+    std::unique_ptr<FrameSink> sink = MakeSink(request, music, data.folder, error);
     if (!error.empty()) {
         return Fail(error);
+    }
+    if (!options.framemd5.empty()) {
+        sink = std::make_unique<FrameChecksums>(std::move(sink), options.framemd5, options.fps,
+                                                request.plan.schedule.First());
     }
     const FrameSchedule& schedule = request.plan.schedule;
     if (sink == nullptr && !options.benchmark) {
@@ -204,7 +214,10 @@ int main(int argc, char** argv) {
                      error.c_str());
         return usageError;
     }
-    Request request{*parsed, {}};
+    Request request{*parsed, {}, {}};
+    for (int i = 1; i < argc; ++i) {
+        request.commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
+    }
     CaptureOptions& options = request.options;
     if (options.help) {
         std::fputs(CaptureUsage(), stdout);
@@ -220,8 +233,8 @@ int main(int argc, char** argv) {
     }
     request.plan = std::move(*plan);
     // Output paths are the user's, relative to where the tool was started.
-    for (std::string* path :
-         {&options.outDir, &options.video, &options.contactSheet, &options.wav}) {
+    for (std::string* path : {&options.outDir, &options.video, &options.contactSheet, &options.wav,
+                              &options.framemd5}) {
         *path = Absolute(*path);
     }
 

@@ -1,11 +1,15 @@
 #include "tools/capture/VideoSink.h"
 
 #include "tools/capture/Ffmpeg.h"
+#include "tools/capture/WavFile.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
+#include <limits>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -16,24 +20,45 @@ VideoSink::~VideoSink() {
     if (encoder > 0) {
         Finish();
     }
+    if (!sound.empty()) {
+        std::remove(sound.c_str());
+    }
 }
 
-std::vector<std::string> VideoSink::Arguments(const Settings& s) {
+std::vector<std::string> VideoSink::Arguments(const Settings& s, const std::string& sound) {
     const std::string size = std::to_string(s.width) + "x" + std::to_string(s.height);
     const std::string rate = std::to_string(s.fps.num) + "/" + std::to_string(s.fps.den);
-    char start[32];
-    std::snprintf(start, sizeof start, "%.6f", s.startSeconds);
-    std::vector<std::string> args = {
-        "-y",
-        // Picture: exactly one input frame per output frame.
-        "-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size, "-framerate", rate, "-i",
-        "pipe:0",
-        // Sound: the soundtrack from the first frame's time (decoded gaplessly, seek exact).
-        "-ss", start, "-i", s.music, "-map", "0:v:0", "-map", "1:a:0", "-fps_mode", "cfr"};
+    std::vector<std::string> args = {"-y",
+                                     // Picture: exactly one input frame per output frame.
+                                     "-f", "rawvideo", "-pix_fmt", "rgb24", "-video_size", size,
+                                     "-framerate", rate, "-i", "pipe:0",
+                                     // Sound: already cut at the first frame's time.
+                                     "-i", sound, "-map", "0:v:0", "-map", "1:a:0", "-fps_mode",
+                                     "cfr"};
     if (s.encoding.lossless) {
         // Intra-only FFV1 with checksummed slices, the archivists' choice; RGB kept as is.
-        args.insert(args.end(), {"-c:v", "ffv1", "-level", "3", "-g", "1", "-slices", "4",
-                                 "-slicecrc", "1", "-pix_fmt", "bgr0", "-c:a", "flac"});
+        args.insert(args.end(), {"-c:v",
+                                 "ffv1",
+                                 "-level",
+                                 "3",
+                                 "-g",
+                                 "1",
+                                 "-slices",
+                                 "4",
+                                 "-slicecrc",
+                                 "1",
+                                 "-pix_fmt",
+                                 "bgr0",
+                                 "-colorspace",
+                                 "rgb",
+                                 "-color_primaries",
+                                 "bt709",
+                                 "-color_trc",
+                                 "iec61966-2-1",
+                                 "-color_range",
+                                 "pc",
+                                 "-c:a",
+                                 "flac"});
     } else {
         args.insert(args.end(), {"-vf",
                                  "scale=out_color_matrix=bt709:out_range=tv,format=yuv420p",
@@ -57,8 +82,12 @@ std::vector<std::string> VideoSink::Arguments(const Settings& s) {
                                  "192k"});
     }
     args.push_back("-shortest");
+    for (const auto& [key, value] : s.metadata) {
+        args.insert(args.end(), {"-metadata", key + "=" + value});
+    }
     if (s.file.ends_with(".mp4")) {
-        args.insert(args.end(), {"-movflags", "+faststart"});
+        // Tags of our own are kept in MP4 only when asked for.
+        args.insert(args.end(), {"-movflags", "+faststart+use_metadata_tags"});
     }
     args.insert(args.end(), s.encoding.extraArguments.begin(), s.encoding.extraArguments.end());
     args.push_back(s.file);
@@ -66,12 +95,25 @@ std::vector<std::string> VideoSink::Arguments(const Settings& s) {
 }
 
 bool VideoSink::Start() {
+    std::string name =
+        (std::filesystem::temp_directory_path() / "vellomire-capture-XXXXXX.wav").string();
+    const int made = mkstemps(name.data(), 4);
+    if (made < 0) {
+        error = "could not make a temporary file for the sound";
+        return false;
+    }
+    close(made);
+    sound = name;
+    if (!WriteSoundtrackWav(settings.music, sound, settings.startSeconds,
+                            std::numeric_limits<double>::infinity(), error)) {
+        return false;
+    }
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) {
         error = "could not start ffmpeg (no pipe)";
         return false;
     }
-    encoder = StartFfmpeg(Arguments(settings), fds[0]);
+    encoder = StartFfmpeg(Arguments(settings, sound), fds[0]);
     close(fds[0]);
     if (encoder < 0) {
         close(fds[1]);

@@ -79,6 +79,7 @@ TEST(CaptureOptions, RefusesBadInputWithAReason) {
         {"--lossless", "--crf", "0", "--video", "y.mkv"},
         {"--wav", "y.mp3"},
         {"--wav", "y.wav", "--benchmark"},
+        {"--framemd5", "y.framemd5", "--benchmark"},
         {"--size", "3000x2250", "--supersample", "3", "--out", "x"},
         {"--video", "y.mp4", "--size", "641x480"},
     };

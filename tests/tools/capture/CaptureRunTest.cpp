@@ -3,15 +3,20 @@
 // its refusals.
 
 #include "CaptureRun.h"
+#include "sound/audio/Mp3Decoder.h"
+#include "support/Mp3Fixture.h"
 #include "tools/capture/CaptureOptions.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -69,19 +74,32 @@ TEST(CaptureRun, StartingLaterGivesTheSameFramesAsRunningFromTheStart) {
     }
 }
 
-std::string Probe(const fs::path& video, const std::string& entries) {
-    const std::string command =
-        "ffprobe -v error -of default=noprint_wrappers=1 " + entries + " '" + video.string() + "'";
+std::string CommandOutput(const std::string& command) {
     FILE* pipe = popen(command.c_str(), "r");
     std::string out;
-    char buffer[512];
-    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
-        out += buffer;
+    char buffer[4096];
+    std::size_t got = 0;
+    while (pipe != nullptr && (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+        out.append(buffer, got);
     }
     if (pipe != nullptr) {
         pclose(pipe);
     }
     return out;
+}
+
+std::string Probe(const fs::path& video, const std::string& entries) {
+    return CommandOutput("ffprobe -v error -of default=noprint_wrappers=1 " + entries + " '" +
+                         video.string() + "'");
+}
+
+std::string ProbeText(const std::string& probe, const std::string& key) {
+    const auto at = probe.find(key + "=");
+    if (at == std::string::npos) {
+        return {};
+    }
+    const auto from = at + key.size() + 1;
+    return probe.substr(from, probe.find('\n', from) - from);
 }
 
 double ProbeValue(const std::string& probe, const std::string& key) {
@@ -150,6 +168,18 @@ TEST(CaptureRun, SceneModeGivesTheShowsFramesInEveryWindow) {
     }
 }
 
+// The hash column of a framemd5 file, one line a frame.
+std::vector<std::string> FrameHashes(const std::string& framemd5) {
+    std::vector<std::string> hashes;
+    std::istringstream lines(framemd5);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line[0] != '#') {
+            hashes.push_back(line.substr(line.rfind(' ') + 1));
+        }
+    }
+    return hashes;
+}
+
 TEST(CaptureRun, LosslessVideoKeepsEveryPixelAndTheWavCoversTheRange) {
     if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "ffprobe is not installed";
@@ -158,7 +188,9 @@ TEST(CaptureRun, LosslessVideoKeepsEveryPixelAndTheWavCoversTheRange) {
     const fs::path video = folder.Path() / "clip.mkv";
     const fs::path wav = folder.Path() / "clip.wav";
     const std::string range = "--from 10 --to 10.25 --size 160x120 ";
-    CAPTURE_OR_SKIP(range + "--lossless --video " + video.string() + " --wav " + wav.string());
+    const fs::path framemd5 = folder.Path() / "clip.framemd5";
+    CAPTURE_OR_SKIP(range + "--lossless --video " + video.string() + " --wav " + wav.string() +
+                    " --framemd5 " + framemd5.string());
     CAPTURE_OR_SKIP(range + "--out " + (folder.Path() / "png").string());
     const std::string decode = "ffmpeg -loglevel error -nostdin -i '" + video.string() + "' '" +
                                (folder.Path() / "decoded-%02d.png").string() + "'";
@@ -175,6 +207,94 @@ TEST(CaptureRun, LosslessVideoKeepsEveryPixelAndTheWavCoversTheRange) {
     EXPECT_NE(sound.find("sample_rate=44100"), std::string::npos) << sound;
     EXPECT_NE(sound.find("channels=2"), std::string::npos) << sound;
     EXPECT_NEAR(ProbeValue(sound, "duration_ts"), 11760.0, 1.0) << sound;
+
+    // The archive's own record: checksums that ffmpeg reproduces from the file, how it was
+    // made, and its colours.
+    const std::vector<std::string> hashes = FrameHashes(ReadBytes(framemd5));
+    EXPECT_EQ(hashes.size(), 16u);
+    EXPECT_EQ(hashes, FrameHashes(CommandOutput("ffmpeg -loglevel error -nostdin -i '" +
+                                                video.string() +
+                                                "' -map 0:v -pix_fmt rgb24 -f framemd5 -")));
+    std::string tags = Probe(video, "-show_entries format_tags");
+    std::transform(tags.begin(), tags.end(), tags.begin(), ::tolower); // Matroska's are upper
+    EXPECT_NE(tags.find("software=vellomire-capture "), std::string::npos) << tags;
+    EXPECT_NE(tags.find("capture_options=" + range + "--lossless"), std::string::npos) << tags;
+    EXPECT_EQ(ProbeText(tags, "data_md5").size(), 32u) << tags;
+    const std::string colour =
+        Probe(video, "-select_streams v:0 -show_entries "
+                     "stream=color_space,color_transfer,color_primaries,color_range");
+    for (const char* tag : {"color_space=gbr", "color_transfer=iec61966-2-1",
+                            "color_primaries=bt709", "color_range=pc"}) {
+        EXPECT_NE(colour.find(tag), std::string::npos) << colour;
+    }
+}
+
+// The working directory for one scope.
+class WorkingFolder {
+  public:
+    explicit WorkingFolder(const fs::path& folder) : previous(fs::current_path()) {
+        fs::current_path(folder);
+    }
+    ~WorkingFolder() { fs::current_path(previous); }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+  private:
+    fs::path previous;
+};
+
+// Soundtracks that the player takes and ffmpeg does not take as they are: the sound of --wav
+// and of a lossless video is still, sample for sample, what the player decodes.
+TEST(CaptureRun, SoundIsThePlayersOwnDecode) {
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "ffmpeg is not installed";
+    }
+    ToneSpec freeFormat;
+    freeFormat.frames = 2 * 44100;
+    freeFormat.freeFormat = true;
+    ToneSpec plain;
+    plain.frames = 2 * 44100;
+    const struct {
+        const char* what;
+        ToneSpec tone;
+        std::size_t junk; // zero bytes before the first frame
+    } cases[] = {{"free format", freeFormat, 0}, {"junk before the first frame", plain, 3000}};
+    constexpr std::size_t kSamples = 11760; // 16 frames at 60 per second, from 1 s on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchFolder folder;
+        const fs::path data = folder.Path() / "Data";
+        fs::create_directory(data);
+        for (const auto& entry : fs::directory_iterator(VELLOMIRE_DATA_DIR)) {
+            if (entry.path().filename() != "Demo.mp3") {
+                fs::create_symlink(entry.path(), data / entry.path().filename());
+            }
+        }
+        std::vector<std::uint8_t> mp3(c.junk, 0);
+        const std::vector<std::uint8_t> tone = MakeToneMp3(c.tone);
+        mp3.insert(mp3.end(), tone.begin(), tone.end());
+        WriteBytes((data / "Demo.mp3").string(), mp3);
+
+        Mp3Decoder::OpenError error{};
+        const auto decoder = Mp3Decoder::Open(mp3, {}, error);
+        ASSERT_TRUE(decoder);
+        ASSERT_TRUE(decoder->Seek(44100));
+        std::string played(kSamples * 4, '\0');
+        ASSERT_EQ(decoder->Read(played.data(), kSamples), kSamples);
+
+        const WorkingFolder here(folder.Path());
+        CAPTURE_OR_SKIP("--from 1 --to 1.25 --size 160x120 --lossless --video clip.mkv --wav "
+                        "clip.wav");
+        const std::string wav = ReadBytes(folder.Path() / "clip.wav");
+        ASSERT_EQ(wav.size(), 44 + played.size());
+        EXPECT_TRUE(wav.substr(44) == played);
+        // -shortest may end the sound a little before or after the last frame.
+        const std::string muxed = CommandOutput(
+            "ffmpeg -loglevel error -nostdin -i clip.mkv -map 0:a -f s16le - 2>/dev/null");
+        ASSERT_GT(muxed.size(), played.size() * 3 / 4);
+        const std::size_t common = std::min(muxed.size(), played.size());
+        EXPECT_TRUE(muxed.compare(0, common, played, 0, common) == 0);
+    }
 }
 
 // A symbolic link to /dev/full: every write to it fails as on a full disk.
