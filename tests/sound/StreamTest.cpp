@@ -176,6 +176,24 @@ TEST_F(StreamTest, FilesThatCannotBeStreamedGiveMinus11) {
     EXPECT_EQ(BASS_StreamCount(), 0);
 }
 
+// Junk before the first frame (after any ID3v2 tag) is passed over up to 65,535 bytes.
+TEST_F(StreamTest, TheFirstFrameIsLookedForUpToALimit) {
+    const struct {
+        std::size_t junk;
+        bool id3;
+        int result;
+    } cases[] = {{65535, false, 0}, {65536, false, -11}, {65535, true, 0}, {65536, true, -11}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.junk << (c.id3 ? " after a tag" : ""));
+        const std::vector<std::uint8_t> mp3 = MakeToneMp3({44100, 2, 44100, false, c.id3});
+        std::vector<std::uint8_t> bytes(mp3.begin(), mp3.end());
+        const std::size_t tag = c.id3 ? 10 + (std::size_t{mp3[8]} << 7 | mp3[9]) : 0;
+        bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(tag), c.junk, 0);
+        EXPECT_EQ(stream.CreateFromFile(false, Write("junk.mp3", bytes).c_str(), 0, 0), c.result);
+        stream.Free();
+    }
+}
+
 // Decoded frames of a stream read to its end with the pull interface.
 std::uint64_t FramesDecoded(DWORD handle, DWORD frameBytes) {
     std::vector<std::uint8_t> buffer(1 << 16);
@@ -187,6 +205,12 @@ std::uint64_t FramesDecoded(DWORD handle, DWORD frameBytes) {
         total += n;
     }
     return total / frameBytes;
+}
+
+std::vector<std::uint8_t> Joined(std::vector<std::uint8_t> head,
+                                 const std::vector<std::uint8_t>& tail) {
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
 }
 
 // Damage part-way is skipped and the music after it still plays; a gap of several MiB ends the
@@ -201,10 +225,6 @@ TEST_F(StreamTest, DamagedAndRateChangingFilesPlayTheirWholeLength) {
     std::fill_n(damaged.begin() + at, 65536, 0);
     std::vector<std::uint8_t> gapped = MakeToneMp3({44100, 2, 44100 * 10, false, false});
     gapped.insert(gapped.begin() + at, 4 << 20, 0);
-    const auto joined = [](std::vector<std::uint8_t> head, const std::vector<std::uint8_t>& tail) {
-        head.insert(head.end(), tail.begin(), tail.end());
-        return head;
-    };
     const struct {
         const char* name;
         std::vector<std::uint8_t> bytes;
@@ -214,8 +234,8 @@ TEST_F(StreamTest, DamagedAndRateChangingFilesPlayTheirWholeLength) {
     } cases[] = {
         {"zeros-4s-in", damaged, 44100, 10.0 - 65536 / 16000.0, 0.15},
         {"4-mib-gap-4s-in", gapped, 44100, 4.0, 0.15},
-        {"rate-falls", joined(MakeToneMp3(first), MakeToneMp3(second)), 44100, 4.0, 0.1},
-        {"rate-rises", joined(MakeToneMp3(second), MakeToneMp3(first)), 22050, 4.0, 0.1},
+        {"rate-falls", Joined(MakeToneMp3(first), MakeToneMp3(second)), 44100, 4.0, 0.1},
+        {"rate-rises", Joined(MakeToneMp3(second), MakeToneMp3(first)), 22050, 4.0, 0.1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -225,6 +245,35 @@ TEST_F(StreamTest, DamagedAndRateChangingFilesPlayTheirWholeLength) {
         EXPECT_EQ(ByteRate(system, stream.GetHandle()), static_cast<DWORD>(c.rate * 4));
         const double heard = static_cast<double>(FramesDecoded(stream.GetHandle(), 4)) / c.rate;
         EXPECT_NEAR(heard, c.seconds, c.slack);
+        stream.Free();
+    }
+}
+
+// Once the rate changes part-way, the stream's length is still what decoding gives, and a seek
+// into either part lands on the sample that reading through reaches.
+TEST_F(StreamTest, RateChangingStreamsHaveTheirDecodedLengthAndSeekExactly) {
+    const std::vector<std::uint8_t> at44 = MakeToneMp3({44100, 2, 44100 * 2, false, false});
+    const std::vector<std::uint8_t> at48 = MakeToneMp3({48000, 2, 48000 * 2, false, false});
+    for (const auto& [name, bytes] : {std::pair{"44.1-then-48", Joined(at44, at48)},
+                                      std::pair{"48-then-44.1", Joined(at48, at44)}}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(stream.CreateFromFile(false, Write("joined.mp3", bytes).c_str(), 0, 0), 0);
+        const HSTREAM handle = stream.GetHandle();
+        const DWORD length = BASS_StreamGetLength(handle);
+        std::vector<std::uint8_t> whole(length + 65536);
+        DWORD got = 0;
+        for (DWORD n = 0; got + 65536 <= whole.size() &&
+                          (n = BASS_ChannelGetData(handle, whole.data() + got, 65536)) != 0 &&
+                          n != 0xFFFFFFFFu;) {
+            got += n;
+        }
+        EXPECT_EQ(got, length);
+        for (const DWORD at : {length / 4 / 4 * 4, length / 4 * 3 / 4 * 4}) {
+            ASSERT_EQ(system.SetChannelPosition(handle, at), 0);
+            std::vector<std::uint8_t> part(4096);
+            ASSERT_EQ(BASS_ChannelGetData(handle, part.data(), 4096), 4096u);
+            EXPECT_TRUE(std::equal(part.begin(), part.end(), whole.begin() + at)) << at;
+        }
         stream.Free();
     }
 }

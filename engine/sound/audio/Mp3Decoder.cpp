@@ -9,10 +9,33 @@
 #include <cstring>
 
 namespace {
-constexpr long kFirstFrameWithin = 4096; // bytes of junk before the first frame, past ID3v2
+// While opening: how far libmpg123 may search for a next frame after a bad one. The search for
+// the very first frame is its own and passes over at most 65,535 bytes of other data after an
+// ID3v2 tag; the resync limit does not shorten it.
+constexpr long kResyncWithin = 4096;
+
+constexpr std::size_t kSkipBlock = 4096; // sample frames decoded at a time to be dropped
+
+// Whether any frame of the stream has another sample rate than `rate`. Reads the frames'
+// headers without decoding them; the stream is then at its end.
+bool RateChanges(mpg123_handle* h, long rate) {
+    bool changes = false;
+    mpg123_frameinfo info{};
+    while (!changes) {
+        const int status = mpg123_framebyframe_next(h);
+        if (status != MPG123_OK && status != MPG123_NEW_FORMAT) {
+            break;
+        }
+        changes = mpg123_info(h, &info) == MPG123_OK && info.rate != rate;
+    }
+    return changes;
 }
 
-void Mp3Decoder::HandleDeleter::operator()(mpg123_handle_struct* h) const { mpg123_delete(h); }
+} // namespace
+
+void Mp3Decoder::HandleDeleter::operator()(mpg123_handle_struct* h) const {
+    mpg123_delete(h);
+}
 
 // The bytes of a stream: a window of an open file, or a block in memory. Positions are
 // relative to the window's start.
@@ -63,7 +86,9 @@ struct Mp3Decoder::Source {
     }
 };
 
-void Mp3Decoder::SourceDeleter::operator()(Source* s) const { delete s; }
+void Mp3Decoder::SourceDeleter::operator()(Source* s) const {
+    delete s;
+}
 
 std::unique_ptr<Mp3Decoder> Mp3Decoder::Open(std::vector<std::uint8_t> bytes, Options options,
                                              OpenError& error) {
@@ -118,7 +143,7 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Start(std::unique_ptr<Source, SourceDele
     mpg123_param(h, MPG123_ADD_FLAGS, flags, 0.0);
     mpg123_param(h, MPG123_PREFRAMES, 8, 0.0);
     // The first frame must be near the start: anything else is not an MP3 file.
-    mpg123_param(h, MPG123_RESYNC_LIMIT, kFirstFrameWithin, 0.0);
+    mpg123_param(h, MPG123_RESYNC_LIMIT, kResyncWithin, 0.0);
 
     const int encoding = options.eightBit ? MPG123_ENC_UNSIGNED_8 : MPG123_ENC_SIGNED_16;
     const int layouts = options.mono ? MPG123_MONO : (MPG123_MONO | MPG123_STEREO);
@@ -168,6 +193,23 @@ std::unique_ptr<Mp3Decoder> Mp3Decoder::Start(std::unique_ptr<Source, SourceDele
     d->channels = channels;
     d->bytesPerSample = options.eightBit ? 1 : 2;
     d->length = static_cast<std::uint64_t>(length);
+    // libmpg123 counts length and seek offsets in the file's own samples; once the rate
+    // changes part-way those are not the resampled output's. Such a stream is decoded once
+    // here to count its output, and seeks decode from the start.
+    d->rateChanges = RateChanges(h, rate);
+    if (!d->rateChanges) {
+        if (mpg123_seek(h, 0, SEEK_SET) != 0) {
+            return nullptr;
+        }
+    } else {
+        if (!d->Restart()) {
+            return nullptr;
+        }
+        d->length = d->Skip(UINT64_MAX);
+        if (d->length == 0 || !d->Seek(0)) {
+            return nullptr;
+        }
+    }
     error = OpenError::none;
     return d;
 }
@@ -188,16 +230,41 @@ std::size_t Mp3Decoder::Read(void* out, std::size_t frames) {
     }
     const std::size_t got = filled / frameBytes;
     cursor += got;
-    length = std::max(length, cursor); // the scan counts a part at another rate short
     if (got < frames) {
         cursor = length;
     }
     return got;
 }
 
+bool Mp3Decoder::Restart() {
+    mpg123_handle* h = handle.get();
+    mpg123_close(h);
+    source->Seek(0, SEEK_SET);
+    cursor = 0;
+    return mpg123_open_handle(h, source.get()) == MPG123_OK && mpg123_scan(h) == MPG123_OK;
+}
+
+std::uint64_t Mp3Decoder::Skip(std::uint64_t frames) {
+    std::vector<std::uint8_t> scratch(kSkipBlock * static_cast<std::size_t>(FrameBytes()));
+    std::uint64_t skipped = 0;
+    while (skipped < frames) {
+        const std::size_t got =
+            Read(scratch.data(),
+                 static_cast<std::size_t>(std::min<std::uint64_t>(kSkipBlock, frames - skipped)));
+        if (got == 0) {
+            break;
+        }
+        skipped += got;
+    }
+    return skipped;
+}
+
 bool Mp3Decoder::Seek(std::uint64_t frame) {
     if (frame > length) {
         return false;
+    }
+    if (rateChanges) {
+        return Restart() && Skip(frame) == frame;
     }
     const off_t reached = mpg123_seek(handle.get(), static_cast<off_t>(frame), SEEK_SET);
     if (reached < 0) {

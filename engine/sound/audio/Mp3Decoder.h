@@ -5,8 +5,8 @@
 // Damaged parts are skipped: decoding picks up again at the next good frame. Output is
 // interleaved PCM in the format fixed at opening; frames at another sample rate are resampled
 // to it, so a stream whose rate changes part-way still plays at the right speed.
-// Not MPEG audio: refused at opening (the first frame must start within a few KiB, after any
-// ID3v2 tag).
+// Not MPEG audio: refused at opening (the first frame must start within 65,535 bytes after
+// any ID3v2 tag).
 
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +16,7 @@
 struct mpg123_handle_struct;
 
 class Mp3Decoder {
-public:
+  public:
     enum class OpenError { none, file, format, memory };
 
     struct Options {
@@ -38,18 +38,18 @@ public:
     int Channels() const { return channels; }
     int BytesPerSample() const { return bytesPerSample; }
     int FrameBytes() const { return channels * bytesPerSample; }
-    // In sample frames (one sample per channel). The scan's count, which falls short for a
-    // stream whose rate changes part-way: it then grows as decoding passes it.
+    // In sample frames (one sample per channel), as decoded (and resampled) from the start.
     std::uint64_t Length() const { return length; }
     std::uint64_t Tell() const { return cursor; }
 
     // Decodes up to `frames` frames into `out`; fewer (or 0) only at the end of the stream or
     // on a damaged stream, after which the decoder stays at its end.
     std::size_t Read(void* out, std::size_t frames);
-    // frame <= Length().
+    // frame <= Length(). Sample-exact; in a stream whose rate changes part-way it decodes
+    // from the start up to the frame.
     bool Seek(std::uint64_t frame);
 
-private:
+  private:
     struct Source;
     struct SourceDeleter {
         void operator()(Source* s) const;
@@ -62,6 +62,11 @@ private:
     Mp3Decoder() = default;
     static std::unique_ptr<Mp3Decoder> Start(std::unique_ptr<Source, SourceDeleter> source,
                                              Options options, OpenError& error);
+    // Opens the stream again at its start: after a change of rate, seeking in libmpg123 leaves
+    // its resampler in another state than a fresh start does.
+    bool Restart();
+    // Decodes and drops up to `frames` frames; how many there were.
+    std::uint64_t Skip(std::uint64_t frames);
 
     // Declared before the handle, which reads from it and so must go first.
     std::unique_ptr<Source, SourceDeleter> source;
@@ -71,4 +76,5 @@ private:
     int bytesPerSample = 2;
     std::uint64_t length = 0;
     std::uint64_t cursor = 0;
+    bool rateChanges = false; // some frames are resampled to the first frame's rate
 };
