@@ -11,7 +11,7 @@ std::string DataFolderMd5(const std::string& folder) {
     std::vector<std::filesystem::path> files;
     std::error_code failed;
     for (const auto& entry : std::filesystem::directory_iterator(folder, failed)) {
-        if (entry.is_regular_file()) {
+        if (entry.is_regular_file(failed)) {
             files.push_back(entry.path());
         }
     }

@@ -95,8 +95,12 @@ std::vector<std::string> VideoSink::Arguments(const Settings& s, const std::stri
 }
 
 bool VideoSink::Start() {
-    std::string name =
-        (std::filesystem::temp_directory_path() / "vellomire-capture-XXXXXX.wav").string();
+    std::error_code noTemporaryFolder;
+    std::filesystem::path folder = std::filesystem::temp_directory_path(noTemporaryFolder);
+    if (noTemporaryFolder) {
+        folder = "/tmp";
+    }
+    std::string name = (folder / "vellomire-capture-XXXXXX.wav").string();
     const int made = mkstemps(name.data(), 4);
     if (made < 0) {
         error = "could not make a temporary file for the sound";

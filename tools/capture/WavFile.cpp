@@ -66,7 +66,9 @@ bool WriteSoundtrackWav(const std::string& music, const std::string& wav, double
     }
     const std::uint64_t first =
         std::min(SampleAt(startSeconds, decoder->Rate()), decoder->Length());
-    const std::uint64_t end = SampleAt(endSeconds, decoder->Rate());
+    const auto frameBytes = static_cast<std::size_t>(decoder->FrameBytes());
+    const std::uint64_t largest = first + (UINT32_MAX - 36) / frameBytes; // a WAV's 32-bit sizes
+    const std::uint64_t end = std::min(SampleAt(endSeconds, decoder->Rate()), largest);
     if (!decoder->Seek(first)) {
         error = "cannot seek in the soundtrack " + music;
         return false;
@@ -79,7 +81,6 @@ bool WriteSoundtrackWav(const std::string& music, const std::string& wav, double
     }
     // The header is written again at the end, with the count decoded (a damaged stream may
     // end early).
-    const auto frameBytes = static_cast<std::size_t>(decoder->FrameBytes());
     std::array<std::uint8_t, 44> header = WavHeader(decoder->Rate(), decoder->Channels(), 0);
     std::fwrite(header.data(), 1, header.size(), out.get());
     std::vector<std::uint8_t> block(4096 * frameBytes);
