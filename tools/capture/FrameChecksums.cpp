@@ -26,6 +26,7 @@ bool FrameChecksums::Write(const Frame& frame) {
         height = frame.height;
     }
     if (!inner->Write(frame)) {
+        const std::lock_guard<std::mutex> hold(lock);
         error = inner->Error();
         return false;
     }
