@@ -50,8 +50,7 @@ bool Set(const char* variable) {
 bool HostHasDisplay() { return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("SDL_VIDEODRIVER"); }
 
 bool StartGLVideo() {
-    ChooseSdlScreen();
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    if (!StartSdlVideo()) {
         std::fprintf(stderr, "Direct3DCreate8: %s\n", SDL_GetError());
         return false;
     }

@@ -4,6 +4,7 @@
 #include "platform/win32/Host.h"
 #include "platform/win32/SdlWindow.h"
 #include "platform/win32/Termination.h"
+#include "platform/win32/WaylandSeat.h"
 #include "platform/win32/WindowRegistry.h"
 
 #include <SDL.h>
@@ -48,8 +49,7 @@ bool HasDisplay() {
 bool StartVideo() {
     static bool started = false;
     if (!started) {
-        ChooseSdlScreen();
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (!StartSdlVideo()) {
             return false;
         }
         started = true;
@@ -183,16 +183,20 @@ void Translate(const SDL_Event& event) {
 
 } // namespace
 
-void ChooseSdlScreen() {
+bool StartSdlVideo() {
     const char* connection = std::getenv("DISPLAY");
-    if (host::IsCapture() || connection == nullptr) {
-        return;
+    if (!host::IsCapture() && connection != nullptr) {
+        const char* colon = std::strrchr(connection, ':');
+        const char* dot = colon != nullptr ? std::strchr(colon, '.') : nullptr;
+        if (dot != nullptr && std::strtol(dot + 1, nullptr, 10) > 0) {
+            SDL_SetHint(SDL_HINT_VIDEO_X11_XRANDR, "0");
+        }
     }
-    const char* colon = std::strrchr(connection, ':');
-    const char* dot = colon != nullptr ? std::strchr(colon, '.') : nullptr;
-    if (dot != nullptr && std::strtol(dot + 1, nullptr, 10) > 0) {
-        SDL_SetHint(SDL_HINT_VIDEO_X11_XRANDR, "0");
+    if (const char* refusal = WaylandRefusal(); refusal != nullptr) {
+        SDL_SetError("%s", refusal);
+        return false;
     }
+    return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
 
 namespace win32 {

@@ -10,8 +10,10 @@ struct SDL_Window;
 // Null when the handle is not a live window.
 SDL_Window* SdlWindowOf(HWND window);
 
-// Tells SDL which screen to use before its video starts (both layers start it): when the X
-// display connection names a screen other than the first (DISPLAY=:0.1), SDL is shown that
-// screen alone, since SDL 2 lists every X screen but opens its windows on the first.
-// A choice the user made in SDL's own variables (SDL_VIDEO_X11_XRANDR) stands.
-void ChooseSdlScreen();
+// Starts SDL's video; both layers start it, the first one for real. Before that it tells SDL
+// which screen to use: when the X display connection names a screen other than the first
+// (DISPLAY=:0.1), SDL is shown that screen alone, since SDL 2 lists every X screen but opens
+// its windows on the first. A choice the user made in SDL's own variables
+// (SDL_VIDEO_X11_XRANDR) stands. Refuses a Wayland compositor SDL would crash on (see
+// WaylandSeat.h). False with the reason in SDL_GetError when video did not start.
+bool StartSdlVideo();
