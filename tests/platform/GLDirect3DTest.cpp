@@ -1,5 +1,9 @@
 #include "GLTestDevice.h"
 
+#include "platform/win32/Host.h"
+
+#include <SDL2/SDL.h>
+
 #include <cstring>
 #include <set>
 #include <utility>
@@ -90,6 +94,47 @@ TEST_F(GLDevice, PresentKeepsThePresentedPictureForReadBack) {
     EXPECT_EQ(presented.rgb[1], 0x20);
     EXPECT_EQ(presented.rgb[2], 0x30);
     EXPECT_EQ(Read(ReadBackSource::Current).rgb[0], 0);
+}
+
+// In play the show is rendered at the asked size, 4:3 kept, as the capture host renders it;
+// the presentation parameters stay 640 x 480.
+TEST_F(GLDevice, RendersAtThePlayResolution) {
+    int drawableWidth = 0;
+    int drawableHeight = 0;
+    SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
+    const host::PictureSize native = host::PictureFor(drawableWidth, drawableHeight);
+    const struct {
+        host::PlayResolution asked;
+        int width;
+        int height;
+    } cases[] = {
+        {{}, 640, 480},
+        {{false, 1920, 1080}, 1440, 1080},
+        {{false, 801, 1000}, 800, 600},
+        {{true, 0, 0}, native.width, native.height},
+    };
+    indexBuffer_->Release();
+    indexBuffer_ = nullptr;
+    vertexBuffer_->Release();
+    vertexBuffer_ = nullptr;
+    for (const auto& c : cases) {
+        device_->Release();
+        device_ = nullptr;
+        host::SetResolution(c.asked);
+        ASSERT_EQ(direct3d_->CreateDevice(0, D3DDEVTYPE_HAL, handle_, 0x50, &parameters_, &device_),
+                  D3D_OK);
+        host::SetResolution({});
+        // A rectangle in back-buffer pixels covers the same part of the larger picture.
+        const D3DRECT right{320, 0, 640, 480};
+        device_->Clear(1, &right, D3DCLEAR_TARGET, 0x00102030, 0, 0);
+        ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        const ReadBackImage& presented = Read(ReadBackSource::Presented);
+        ASSERT_EQ(presented.width, c.width);
+        ASSERT_EQ(presented.height, c.height);
+        const std::size_t last = (static_cast<std::size_t>(c.width) * c.height - 1) * 3;
+        EXPECT_EQ(presented.rgb[last], 0x10) << c.width;
+        EXPECT_EQ(presented.rgb[(static_cast<std::size_t>(c.width) / 2 - 1) * 3], 0) << c.width;
+    }
 }
 
 TEST_F(GLDevice, HiddenWindowIsLostThenNotResetUntilReset) {

@@ -32,8 +32,8 @@ class FrameGrabber {
                                                    job.outputHeight);
         }
         host::CaptureSettings settings;
-        settings.width = PictureFor(job.outputWidth, job.outputHeight).width;
-        settings.height = PictureFor(job.outputWidth, job.outputHeight).height;
+        settings.width = host::PictureFor(job.outputWidth, job.outputHeight).width;
+        settings.height = host::PictureFor(job.outputWidth, job.outputHeight).height;
         settings.supersample = job.supersample;
         settings.fpsNumerator = job.fps.num;
         settings.fpsDenominator = job.fps.den;

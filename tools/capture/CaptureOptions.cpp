@@ -1,5 +1,7 @@
 #include "tools/capture/CaptureOptions.h"
 
+#include "platform/win32/Host.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -86,11 +88,6 @@ std::uint64_t FrameRate::LastFrameAtOrBefore(double seconds) const {
         return 0;
     }
     return static_cast<std::uint64_t>(std::floor(seconds * num / den + frameTolerance));
-}
-
-PictureSize PictureFor(int outputWidth, int outputHeight) {
-    const int unit = std::min(outputWidth / 4, outputHeight / 3);
-    return {unit * 4, unit * 3};
 }
 
 const char* CaptureUsage() {
@@ -329,7 +326,7 @@ std::string CheckCombination(const CaptureOptions& options, const std::vector<in
     if (!options.video.empty() && (options.width % 2 != 0 || options.height % 2 != 0)) {
         return "--video needs an even width and height";
     }
-    const PictureSize picture = PictureFor(options.width, options.height);
+    const host::PictureSize picture = host::PictureFor(options.width, options.height);
     if (std::max(picture.width, picture.height) * options.supersample > maxRenderSize) {
         return "--size with --supersample renders more than " + std::to_string(maxRenderSize) +
                " pixels across; choose a smaller size or factor";

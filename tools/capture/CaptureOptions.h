@@ -56,10 +56,3 @@ const char* CaptureUsage();
 
 // The last moment of the show's timeline, in seconds.
 inline constexpr double showEndSeconds = 203.0;
-
-// The largest 4:3 picture that fits the output size (1920 x 1080 gives 1440 x 1080).
-struct PictureSize {
-    int width;
-    int height;
-};
-PictureSize PictureFor(int outputWidth, int outputHeight);

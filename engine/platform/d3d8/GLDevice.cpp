@@ -58,6 +58,8 @@ HRESULT GLDevice::Init(const D3DPRESENT_PARAMETERS& parameters) {
         supersample_ = std::max(1, host::Capture().supersample);
         width = host::Capture().width * supersample_;
         height = host::Capture().height * supersample_;
+    } else {
+        PlaySize(width, height);
     }
     if (!MakeTargets(width, height)) {
         return D3DERR_DRIVERINTERNALERROR;
@@ -65,6 +67,23 @@ HRESULT GLDevice::Init(const D3DPRESENT_PARAMETERS& parameters) {
     InitGLState();
     SetDefaultStates();
     return D3D_OK;
+}
+
+void GLDevice::PlaySize(int& width, int& height) {
+    const host::PlayResolution& asked = host::Resolution();
+    int outerWidth = asked.width;
+    int outerHeight = asked.height;
+    if (asked.native) {
+        context_->DrawableSize(outerWidth, outerHeight);
+    }
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &largest);
+    const host::PictureSize picture =
+        host::PictureFor(std::min(outerWidth, largest), std::min(outerHeight, largest));
+    if (picture.width > 0) {
+        width = picture.width;
+        height = picture.height;
+    }
 }
 
 bool GLDevice::MakeTargets(int width, int height) {

@@ -126,6 +126,9 @@ class GLDevice final : public IDirect3DDevice8 {
     ~GLDevice() override;
 
     HRESULT Init(const D3DPRESENT_PARAMETERS& parameters);
+    // The render size in play: the back buffer's (left as it is) unless host::Resolution() asks
+    // for another (see Host.h).
+    void PlaySize(int& width, int& height);
     bool MakeTargets(int width, int height);
     void DestroyTargets();
     void SetDefaultStates();

@@ -1,5 +1,6 @@
 #include "platform/win32/Host.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace host {
@@ -7,6 +8,7 @@ namespace {
 
 bool captureMode = false;
 CaptureSettings captureSettings;
+PlayResolution resolution;
 std::uint64_t frame = 0;
 bool drawing = true;
 std::function<void()> presentHook;
@@ -15,6 +17,14 @@ std::function<void()> presentHook;
 
 bool IsCapture() { return captureMode; }
 const CaptureSettings& Capture() { return captureSettings; }
+
+const PlayResolution& Resolution() { return resolution; }
+void SetResolution(const PlayResolution& asked) { resolution = asked; }
+
+PictureSize PictureFor(int width, int height) {
+    const int unit = std::min(width / 4, height / 3);
+    return {unit * 4, unit * 3};
+}
 
 void EnterCapture(const CaptureSettings& settings) {
     captureMode = true;

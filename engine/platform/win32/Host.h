@@ -23,6 +23,24 @@ struct CaptureSettings {
 bool IsCapture();
 const CaptureSettings& Capture();
 
+// Play: the size the show is rendered at before the window shows it, scaled with its 4:3
+// shape kept. By default the back buffer's own size; or the largest 4:3 picture inside the
+// window's pixel size (native) or inside a given size, as the capture host renders it.
+struct PlayResolution {
+    bool native = false;
+    int width = 0; // with native false, 0 means the back buffer's size
+    int height = 0;
+};
+const PlayResolution& Resolution();
+void SetResolution(const PlayResolution& resolution);
+
+// The largest 4:3 picture that fits a size (1920 x 1080 gives 1440 x 1080).
+struct PictureSize {
+    int width;
+    int height;
+};
+PictureSize PictureFor(int width, int height);
+
 // Switches the process to capture mode; call before anything is created.
 void EnterCapture(const CaptureSettings& settings);
 

@@ -1,4 +1,5 @@
 #include "demo/Timeline.h"
+#include "platform/win32/Host.h"
 #include "tools/capture/CaptureOptions.h"
 #include "tools/capture/CapturePlan.h"
 #include "tools/capture/FrameSchedule.h"
@@ -177,12 +178,12 @@ TEST(FrameRate, FrameTimesComeFromTheFrameNumber) {
 }
 
 TEST(PictureSize, LargestFourByThreeThatFits) {
-    EXPECT_EQ(PictureFor(640, 480).width, 640);
-    EXPECT_EQ(PictureFor(1920, 1080).width, 1440);
-    EXPECT_EQ(PictureFor(1920, 1080).height, 1080);
-    EXPECT_EQ(PictureFor(1000, 1000).width, 1000);
-    EXPECT_EQ(PictureFor(1000, 1000).height, 750);
-    EXPECT_EQ(PictureFor(641, 481).width, 640);
+    EXPECT_EQ(host::PictureFor(640, 480).width, 640);
+    EXPECT_EQ(host::PictureFor(1920, 1080).width, 1440);
+    EXPECT_EQ(host::PictureFor(1920, 1080).height, 1080);
+    EXPECT_EQ(host::PictureFor(1000, 1000).width, 1000);
+    EXPECT_EQ(host::PictureFor(1000, 1000).height, 750);
+    EXPECT_EQ(host::PictureFor(641, 481).width, 640);
 }
 
 TEST(FrameSchedule, RangesAndSingleFrames) {
