@@ -19,7 +19,9 @@ public:
     EngineResult Update() override;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    static constexpr DWORD lostDeviceWaitMilliseconds = 5;
+    // Long enough that a minimised window or a hidden browser tab costs next to no processor
+    // time, short enough that the picture is back within a few frames.
+    static constexpr DWORD lostDeviceWaitMilliseconds = 50;
 
 private:
     EngineResult CreateDevice(int width, int height);

@@ -22,8 +22,11 @@ class GLContext {
     virtual ~GLContext() = default;
 
     virtual void MakeCurrent() = 0;
-    // Minimised or hidden: the device is lost meanwhile.
+    // Minimised or hidden, or the context itself lost: the device is lost meanwhile.
     virtual bool WindowHidden() = 0;
+    // Counts the times the context came back empty after a loss (a WebGL context the browser
+    // restored): objects made in an earlier generation are gone and must be made again.
+    virtual unsigned Generation() = 0;
     // The window's default framebuffer, in pixels.
     virtual void DrawableSize(int& width, int& height) = 0;
     // Shows what was drawn into the default framebuffer. In the browser the page then gets its

@@ -1,6 +1,10 @@
 // WebGL 2 on the page's canvas. The canvas keeps the page's size (the page follows the
 // window); the device scales its picture into it.
 //
+// A hidden page and a lost context (a GPU reset, or the browser reclaiming it) are a hidden
+// window: the device is lost, nothing is drawn, the music goes on. The loss is accepted
+// (preventDefault), so the browser restores the context when it can; it comes back empty.
+//
 // Nothing in WebGL holds a page back that draws faster than the GPU process renders: every
 // frame's commands are queued, and the next call that needs an answer from the GPU (a shader
 // link, a texture upload) waits for all of them, seconds or minutes with a software renderer,
@@ -30,8 +34,13 @@ EM_JS(void, TellPageFramePresented, (), {
 
 class BrowserGLContext final : public GLContext {
   public:
-    explicit BrowserGLContext(EMSCRIPTEN_WEBGL_CONTEXT_HANDLE c) : context(c) {}
+    explicit BrowserGLContext(EMSCRIPTEN_WEBGL_CONTEXT_HANDLE c) : context(c) {
+        emscripten_set_webglcontextlost_callback(kCanvas, this, EM_FALSE, OnLost);
+        emscripten_set_webglcontextrestored_callback(kCanvas, this, EM_FALSE, OnRestored);
+    }
     ~BrowserGLContext() override {
+        emscripten_set_webglcontextlost_callback(kCanvas, nullptr, EM_FALSE, nullptr);
+        emscripten_set_webglcontextrestored_callback(kCanvas, nullptr, EM_FALSE, nullptr);
         if (previousFrame != nullptr) {
             glDeleteSync(previousFrame);
         }
@@ -42,8 +51,13 @@ class BrowserGLContext final : public GLContext {
 
     void MakeCurrent() override { emscripten_webgl_make_context_current(context); }
 
-    // A page in a background tab still runs (slowly); it is not a lost device.
-    bool WindowHidden() override { return false; }
+    bool WindowHidden() override {
+        EmscriptenVisibilityChangeEvent visibility{};
+        emscripten_get_visibility_status(&visibility);
+        return lost || visibility.hidden != EM_FALSE;
+    }
+
+    unsigned Generation() override { return generation; }
 
     void DrawableSize(int& width, int& height) override {
         emscripten_get_canvas_element_size(kCanvas, &width, &height);
@@ -58,6 +72,9 @@ class BrowserGLContext final : public GLContext {
         GLsync frame = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
         glFlush();
         browser::Yield();
+        if (previousFrameGeneration != generation) {
+            previousFrame = nullptr; // went with the lost context
+        }
         if (previousFrame != nullptr) {
             while (glClientWaitSync(previousFrame, 0, 0) == GL_TIMEOUT_EXPIRED) {
                 browser::Yield(1);
@@ -65,11 +82,27 @@ class BrowserGLContext final : public GLContext {
             glDeleteSync(previousFrame);
         }
         previousFrame = frame;
+        previousFrameGeneration = generation;
     }
 
   private:
+    static EM_BOOL OnLost(int, const void*, void* self) {
+        static_cast<BrowserGLContext*>(self)->lost = true;
+        return EM_TRUE; // the browser may restore it
+    }
+
+    static EM_BOOL OnRestored(int, const void*, void* self) {
+        auto* restored = static_cast<BrowserGLContext*>(self);
+        restored->lost = false;
+        ++restored->generation;
+        return EM_TRUE;
+    }
+
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context;
     GLsync previousFrame = nullptr; // fenced after the last frame's commands
+    unsigned previousFrameGeneration = 0;
+    bool lost = false;
+    unsigned generation = 0;
 };
 
 } // namespace

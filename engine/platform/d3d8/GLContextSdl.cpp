@@ -27,6 +27,9 @@ class SdlGLContext final : public GLContext {
         return (flags & SDL_WINDOW_MINIMIZED) != 0 || (flags & SDL_WINDOW_SHOWN) == 0;
     }
 
+    // A desktop context is never lost.
+    unsigned Generation() override { return 0; }
+
     void DrawableSize(int& width, int& height) override {
         SDL_GL_GetDrawableSize(window, &width, &height);
     }

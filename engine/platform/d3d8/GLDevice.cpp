@@ -51,6 +51,7 @@ HRESULT GLDevice::Init(const D3DPRESENT_PARAMETERS& parameters) {
     if (context_ == nullptr) {
         return D3DERR_NOTAVAILABLE;
     }
+    generation_ = context_->Generation();
 
     int width = static_cast<int>(parameters.BackBufferWidth);
     int height = static_cast<int>(parameters.BackBufferHeight);
@@ -186,6 +187,27 @@ ULONG GLDevice::Release() {
     return 0;
 }
 
+// A context that came back after a loss holds none of the device's objects (their names are
+// dropped, not deleted: they belong to the lost context): they are made again, textures from
+// their managed copies, and every state is applied afresh.
+bool GLDevice::RemakeGLObjects() {
+    programs_.Forget();
+    framebuffer_ = presentedFramebuffer_ = colourBuffer_ = depthBuffer_ = 0;
+    presentedColourBuffer_ = uniformBuffer_ = indexBuffer_ = vertexBuffer_ = 0;
+    vertexArray_ = whiteTexture_ = 0;
+    if (!MakeTargets(renderWidth_, renderHeight_)) {
+        return false;
+    }
+    InitGLState();
+    for (GLResource* resource : resources_) {
+        resource->Remake();
+    }
+    program_ = 0;
+    dirty_ = kDirtyAll;
+    generation_ = context_->Generation();
+    return true;
+}
+
 void GLDevice::Track(GLResource* resource) {
     resources_.push_back(resource);
 }
@@ -223,6 +245,8 @@ HRESULT GLDevice::TestCooperativeLevel() {
         lost_ = true;
         return D3DERR_DEVICELOST;
     }
+    // A context lost and back between two tests still needs the reset that remakes its objects.
+    lost_ = lost_ || context_->Generation() != generation_;
     return lost_ ? D3DERR_DEVICENOTRESET : D3D_OK;
 }
 
@@ -238,6 +262,9 @@ HRESULT GLDevice::Reset(D3DPRESENT_PARAMETERS* parameters) {
     const bool resized = parameters->BackBufferWidth != parameters_.BackBufferWidth ||
                          parameters->BackBufferHeight != parameters_.BackBufferHeight;
     parameters_ = *parameters;
+    if (context_->Generation() != generation_ && !RemakeGLObjects()) {
+        return D3DERR_DRIVERINTERNALERROR;
+    }
     if (resized && !host::IsCapture()) {
         if (!MakeTargets(static_cast<int>(parameters_.BackBufferWidth),
                          static_cast<int>(parameters_.BackBufferHeight))) {

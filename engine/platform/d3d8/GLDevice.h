@@ -16,8 +16,9 @@
 // factor while the back buffer stays logically 640 x 480; Present does not swap but calls
 // host::NotifyPresent(). While host::DrawingEnabled() is false, clears, draws and presents
 // do no pixel work (states are still recorded).
-// Lost device: a minimised or hidden window (play mode only) makes the device lost; the
-// first test after the window is back answers DEVICENOTRESET until Reset.
+// Lost device: a minimised or hidden window or a lost context (play mode only) makes the device
+// lost; the first test after the window is back answers DEVICENOTRESET until Reset, which
+// makes every GL object again when the context came back empty.
 
 #include "platform/d3d8/D3D8.h"
 #include "platform/d3d8/GLContext.h"
@@ -131,6 +132,7 @@ class GLDevice final : public IDirect3DDevice8 {
     void PlaySize(int& width, int& height);
     bool MakeTargets(int width, int height);
     void DestroyTargets();
+    bool RemakeGLObjects();
     void SetDefaultStates();
     void InitGLState();
     bool PixelWork() const;
@@ -169,6 +171,7 @@ class GLDevice final : public IDirect3DDevice8 {
     GLDeviceUniforms uniforms_{};
     bool lost_ = false;
     bool inScene_ = false;
+    unsigned generation_ = 0; // of the context the GL objects were made in
 
     std::array<DWORD, kRenderStateCount> renderStates_{};
     std::array<std::array<DWORD, kStageStateCount>, kMaxStages> stageStates_{};

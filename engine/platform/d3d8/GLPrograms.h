@@ -20,6 +20,8 @@ class GLPrograms {
     // The program of the key, or 0 when it failed to build (logged once per key).
     GLuint Get(const GLShaderKey& key);
     void Release();
+    // Drops the programs of a context that lost them.
+    void Forget() { programs_.clear(); }
     std::size_t Count() const { return programs_.size(); }
 
   private:

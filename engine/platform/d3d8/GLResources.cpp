@@ -103,6 +103,11 @@ void GLTexture::Orphan() {
     device_ = nullptr;
 }
 
+void GLTexture::Remake() {
+    glGenTextures(1, &name_);
+    Upload();
+}
+
 HRESULT GLTexture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
     if (level != 0 || desc == nullptr) {
         return D3DERR_INVALIDCALL;

@@ -15,6 +15,8 @@ class GLDevice;
 class GLResource {
   public:
     virtual void Orphan() = 0;
+    // Makes its GL objects again in a context that lost them.
+    virtual void Remake() {}
 
   protected:
     explicit GLResource(GLDevice* device) : device_(device) {}
@@ -81,6 +83,7 @@ class GLTexture final : public IDirect3DTexture8, public GLResource {
     HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
     HRESULT UnlockRect(UINT level) override;
     void Orphan() override; // deletes the GL texture while the context still exists
+    void Remake() override; // uploads the managed copy to a new GL texture
 
     GLuint Name() const { return name_; }
     bool HasAlpha() const { return format_ == D3DFMT_A8R8G8B8; }
