@@ -10,6 +10,9 @@ const puppeteer = require('puppeteer-core');
 
 const repo = path.resolve(__dirname, '../..');
 const site = process.env.VELLOMIRE_WEB_SITE || path.join(repo, 'build-web/site');
+// Screenshots the tests take, to look at.
+const shots = path.join(repo, 'build-web/screenshots');
+fs.mkdirSync(shots, { recursive: true });
 const nativeCapture = process.env.VELLOMIRE_CAPTURE ||
   path.join(repo, 'build/tools/capture/vellomire-capture');
 
@@ -19,9 +22,16 @@ const types = {
 };
 
 // Serves `mounts` ({'/': folder, '/ref/': folder}) on 127.0.0.1; resolves to {url, close}.
-function serve(mounts) {
+// `failures` ({'.data': 1}) answers that many requests for paths ending so with a 404 first.
+function serve(mounts, failures = {}) {
   const server = http.createServer((request, response) => {
     const url = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+    const failing = Object.keys(failures).find((end) => url.endsWith(end) && failures[end] > 0);
+    if (failing) {
+      failures[failing] -= 1;
+      response.writeHead(404).end();
+      return;
+    }
     const prefix = Object.keys(mounts).filter((p) => url.startsWith(p))
       .sort((a, b) => b.length - a.length)[0];
     const root = mounts[prefix];
@@ -63,12 +73,14 @@ async function launchBrowser() {
 }
 
 // Opens the page and keeps its console, so a failing test shows what the program said.
-async function openPage(browser, url, log) {
+// `before` runs in the page ahead of its own scripts.
+async function openPage(browser, url, log, before) {
   const page = await browser.newPage();
   page.on('console', (message) => log.push(message.text()));
   page.on('pageerror', (error) => log.push(`page error: ${error.message}`));
+  if (before) await page.evaluateOnNewDocument(before);
   await page.goto(url);
   return page;
 }
 
-module.exports = { repo, site, nativeCapture, serve, launchBrowser, openPage };
+module.exports = { repo, site, shots, nativeCapture, serve, launchBrowser, openPage };

@@ -1,11 +1,13 @@
 // The show on the real clock with Chromium's fake sound output: one click plays it, frames keep
-// coming in every timeline window, and it ends by itself after 203 s; a second run is ended by
-// Escape. Neither ends with a message.
+// coming in every timeline window, and it ends by itself after 203 s; other runs are ended by
+// Escape or the End button, after a lost and restored WebGL context, a hidden tab, or on a
+// phone by touch. None ends with a message.
 'use strict';
 
 const assert = require('node:assert');
 const test = require('node:test');
-const { site, serve, launchBrowser, openPage } = require('./harness');
+const path = require('node:path');
+const { site, shots, serve, launchBrowser, openPage } = require('./harness');
 
 // The timeline's windows in music seconds. The music starts with the first frame (to within
 // the output latency); a second is left out at each edge for that.
@@ -20,9 +22,9 @@ const minimumFps = 3;
 const longestPauseMs = 3000;
 
 // A fresh page; `explain` rethrows a failed wait with what the program said.
-async function openShowPage(browser, url) {
+async function openShowPage(browser, url, before) {
   const log = [];
-  const page = await openPage(browser, url, log);
+  const page = await openPage(browser, url, log, before);
   const explain = (error) => { throw new Error(`${error.message}\n${log.join('\n')}`); };
   return { page, log, explain };
 }
@@ -36,6 +38,60 @@ async function startShow(page, explain) {
   });
   await page.click('#play');
   await page.waitForFunction('window.vellomire.presents >= 5', { timeout: 120000 }).catch(explain);
+}
+
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+// Presents in `ms` of the real clock.
+async function presentsDuring(page, ms) {
+  const before = await page.evaluate(() => window.vellomire.presents);
+  await sleep(ms);
+  return (await page.evaluate(() => window.vellomire.presents)) - before;
+}
+
+// The mean brightness (0-255) of what the page shows, for a picture that is not all black.
+async function screenBrightness(page) {
+  const png = await page.screenshot({ encoding: 'base64' });
+  return page.evaluate(async (data) => {
+    const image = new Image();
+    image.src = `data:image/png;base64,${data}`;
+    await image.decode();
+    const canvas = document.createElement('canvas');
+    canvas.width = image.width;
+    canvas.height = image.height;
+    const context = canvas.getContext('2d');
+    context.drawImage(image, 0, 0);
+    const pixels = context.getImageData(0, 0, image.width, image.height).data;
+    let sum = 0;
+    for (let i = 0; i < pixels.length; i += 4) sum += pixels[i] + pixels[i + 1] + pixels[i + 2];
+    return sum / (pixels.length / 4) / 3;
+  }, png);
+}
+
+// Processor time of all the browser's processes, in seconds.
+async function browserCpuSeconds(browser) {
+  const session = await browser.target().createCDPSession();
+  const { processInfo } = await session.send('SystemInfo.getProcessInfo');
+  await session.detach();
+  return processInfo.reduce((sum, p) => sum + p.cpuTime, 0);
+}
+
+// A phone as the page sees it: Screen Wake Lock recorded, and full screen only through WebKit's
+// prefixed call, as on an iPhone.
+function phone() {
+  window.wakeLocks = [];
+  Object.defineProperty(navigator, 'wakeLock', { value: { async request(type) {
+    const lock = new EventTarget();
+    Object.assign(lock, { type, released: false, async release() {
+      lock.released = true;
+      lock.dispatchEvent(new Event('release'));
+    } });
+    window.wakeLocks.push(lock);
+    return lock;
+  } } });
+  window.fullscreenCalls = [];
+  delete Element.prototype.requestFullscreen;
+  Element.prototype.webkitRequestFullscreen = function () { window.fullscreenCalls.push(this.tagName); };
 }
 
 async function assertEndedCleanly(page, log) {
@@ -85,5 +141,68 @@ test('the show in a browser tab', async (t) => {
     await page.keyboard.press('Escape');
     await page.waitForFunction('window.vellomire.ended', { timeout: 60000 }).catch(explain);
     await assertEndedCleanly(page, log);
+  });
+
+  await t.test('a lost WebGL context stops the drawing, and the show goes on restored', async () => {
+    const { page, log, explain } = await openShowPage(browser, server.url);
+    await startShow(page, explain);
+    await page.evaluate(() => {
+      const gl = document.getElementById('canvas').getContext('webgl2');
+      window.loseContext = gl.getExtension('WEBGL_lose_context');
+      window.loseContext.loseContext();
+    });
+    await sleep(500);
+    assert.strictEqual(await presentsDuring(page, 2000), 0, log.join('\n'));
+    await page.evaluate(() => window.loseContext.restoreContext());
+    assert.ok(await presentsDuring(page, 4000) >= 5, log.join('\n'));
+    const brightness = await screenBrightness(page);
+    assert.ok(brightness > 5, `the picture after the restore: brightness ${brightness}`);
+    assert.strictEqual(await page.evaluate(() => window.vellomire.message), null, log.join('\n'));
+    await page.screenshot({ path: path.join(shots, 'restored-context.png') });
+    await page.keyboard.press('Escape');
+    await page.waitForFunction('window.vellomire.ended', { timeout: 60000 }).catch(explain);
+    await assertEndedCleanly(page, log);
+  });
+
+  await t.test('a hidden tab draws nothing and costs next to no processor time', async (t) => {
+    const { page, log, explain } = await openShowPage(browser, server.url);
+    await startShow(page, explain);
+    const other = await browser.newPage();
+    await other.bringToFront();
+    assert.strictEqual(await page.evaluate(() => document.visibilityState), 'hidden');
+    await sleep(500);
+    const cpu = await browserCpuSeconds(browser);
+    assert.strictEqual(await presentsDuring(page, 4000), 0, log.join('\n'));
+    const hiddenLoad = (await browserCpuSeconds(browser) - cpu) / 4;
+    await page.bringToFront();
+    await other.close();
+    const cpuShown = await browserCpuSeconds(browser);
+    assert.ok(await presentsDuring(page, 4000) >= 5, log.join('\n'));
+    const shownLoad = (await browserCpuSeconds(browser) - cpuShown) / 4;
+    t.diagnostic(`processor use: ${hiddenLoad.toFixed(3)} cores hidden, ${shownLoad.toFixed(2)} shown`);
+    assert.ok(hiddenLoad < 0.1, `${hiddenLoad.toFixed(3)} cores while hidden`);
+    await page.keyboard.press('Escape');
+    await page.waitForFunction('window.vellomire.ended', { timeout: 60000 }).catch(explain);
+    await assertEndedCleanly(page, log);
+  });
+
+  await t.test('on a phone: a tap plays, the screen stays awake, the controls work by touch', async () => {
+    const { page, log, explain } = await openShowPage(browser, server.url, phone);
+    const viewport = { width: 390, height: 700, deviceScaleFactor: 3, isMobile: true, hasTouch: true };
+    await page.setViewport(viewport);
+    await page.waitForSelector('#play:not([disabled])', { timeout: 120000 });
+    await page.tap('#play');
+    await page.waitForFunction('window.vellomire.presents >= 5', { timeout: 120000 }).catch(explain);
+    assert.deepStrictEqual(await page.evaluate(() => window.wakeLocks.map((l) => l.released)), [false]);
+    await page.setViewport({ ...viewport, deviceScaleFactor: 2 });
+    await page.waitForFunction('document.getElementById("canvas").width === 780', { timeout: 10000 })
+      .catch(explain);
+    await page.screenshot({ path: path.join(shots, 'phone.png') });
+    await page.tap('#fullscreen');
+    assert.deepStrictEqual(await page.evaluate(() => window.fullscreenCalls), ['HTML'], log.join('\n'));
+    await page.tap('#stop');
+    await page.waitForFunction('window.vellomire.ended', { timeout: 60000 }).catch(explain);
+    await assertEndedCleanly(page, log);
+    assert.deepStrictEqual(await page.evaluate(() => window.wakeLocks.map((l) => l.released)), [true]);
   });
 });
