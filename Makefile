@@ -82,10 +82,17 @@ web:
 		-DVELLOMIRE_WEB_DATA=$(CURDIR)/$(BUILD_DIR)/Data \
 		-DVELLOMIRE_WEB_SOURCES=$(CURDIR)/$(WEB_DIR)/sources $(CMAKE_ARGS) >/dev/null
 	@$(WEB_ENV) cmake --build $(WEB_DIR) -j $(JOBS)
-	@echo "make web: the show is in $(WEB_DIR)/site; serve it, e.g. python3 -m http.server -d $(WEB_DIR)/site"
+	@echo "make web: the show is in $(WEB_DIR)/site; make serve-web serves it"
 
-# The show in headless Chromium: frames on the virtual clock against the native capture tool's,
-# and a real-clock run ended by Escape.
+# The site on http://localhost:$(WEB_PORT)/ with its compressed copies and cache headers.
+WEB_PORT ?= 8000
+.PHONY: serve-web
+serve-web: web
+	@node web/site/serve-site.js $(WEB_DIR)/site $(WEB_PORT)
+
+# The show in headless Chromium: the page (checks, downloads, delivery), frames on the virtual
+# clock against the native capture tool's, and real-clock runs (the whole show, Escape, touch,
+# a lost WebGL context, a hidden tab).
 test-web: web
 	@$(call build,--target vellomire-capture)
 	@cd tests/web && node --test

@@ -7,6 +7,7 @@ const http = require('node:http');
 const os = require('node:os');
 const path = require('node:path');
 const puppeteer = require('puppeteer-core');
+const { folderHandler } = require('../../web/site/serve-site');
 
 const repo = path.resolve(__dirname, '../..');
 const site = process.env.VELLOMIRE_WEB_SITE || path.join(repo, 'build-web/site');
@@ -16,32 +17,20 @@ fs.mkdirSync(shots, { recursive: true });
 const nativeCapture = process.env.VELLOMIRE_CAPTURE ||
   path.join(repo, 'build/tools/capture/vellomire-capture');
 
-const types = {
-  '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.png': 'image/png', '.data': 'application/octet-stream',
-};
-
-// Serves `mounts` ({'/': folder, '/ref/': folder}) on 127.0.0.1; resolves to {url, close}.
+// Serves `mounts` ({'/': folder, '/ref/': folder}) on 127.0.0.1 as the site's own server does
+// (compressed copies, cache headers); resolves to {url, close}.
 // `failures` ({'.data': 1}) answers that many requests for paths ending so with a 404 first.
 function serve(mounts, failures = {}) {
+  const handle = folderHandler(mounts);
   const server = http.createServer((request, response) => {
-    const url = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
+    const url = new URL(request.url, 'http://localhost').pathname;
     const failing = Object.keys(failures).find((end) => url.endsWith(end) && failures[end] > 0);
     if (failing) {
       failures[failing] -= 1;
       response.writeHead(404).end();
       return;
     }
-    const prefix = Object.keys(mounts).filter((p) => url.startsWith(p))
-      .sort((a, b) => b.length - a.length)[0];
-    const root = mounts[prefix];
-    const file = path.join(root, url.slice(prefix.length) || 'index.html');
-    if (!file.startsWith(root) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
-      response.writeHead(404).end();
-      return;
-    }
-    response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
-    fs.createReadStream(file).pipe(response);
+    handle(request, response);
   });
   return new Promise((resolve) => {
     server.listen(0, '127.0.0.1', () => resolve({

@@ -1,6 +1,7 @@
 // The page before and around the show: it offers Play only when the browser has what the show
 // needs and otherwise says what is missing; downloads show progress and a failed one names the
-// file and can be retried; a failure after the click ends on the program's message box.
+// file and can be retried; a failure after the click ends on the program's message box. The
+// site is sent compressed, its files named by content, with a favicon.
 'use strict';
 
 const assert = require('node:assert');
@@ -88,5 +89,24 @@ test('the page', async (t) => {
     await page.click('#box-ok');
     assert.ok(await visible(page, '#end'));
     assert.doesNotMatch(await page.$eval('#end', (e) => e.textContent), /The show has ended/);
+  });
+
+  await t.test('the site goes out compressed, named by content, with a favicon', async () => {
+    const page = await browser.newPage();
+    const responses = [];
+    page.on('response', (response) => responses.push(response));
+    await page.goto(server.url);
+    await page.waitForSelector('#play:not([disabled])', { timeout: 120000 });
+    await page.evaluate(() => fetch('favicon.ico'));
+    const sent = responses.map((r) => ({ url: new URL(r.url()).pathname, status: r.status(),
+      encoding: r.headers()['content-encoding'], cache: r.headers()['cache-control'] }));
+    const report = JSON.stringify(sent, null, 1);
+    assert.ok(sent.every((r) => r.status === 200), report);
+    for (const kind of ['wasm', 'data', 'js', 'css']) {
+      const file = sent.find((r) => new RegExp(`^/(vellomire|page)\\.[0-9a-f]{10}\\.${kind}$`).test(r.url));
+      assert.ok(file && file.encoding === 'br' && /immutable/.test(file.cache), `${kind}: ${report}`);
+    }
+    assert.ok(sent.some((r) => r.url === '/favicon.ico'), report);
+    await page.close();
   });
 });
