@@ -177,14 +177,23 @@
     show('start', false);
     show('controls', true);
     keepAwake();
-    // Made inside the gesture, so the program's sound may play; it takes it from here.
+    // Made inside the gesture, so the program's sound may play; it takes it from here. Where
+    // the browser refuses the rate, the program's sound start-up tries and says what failed.
     if (!Module.capture) {
       const Context = window.AudioContext || window.webkitAudioContext;
-      Module.audioContext = new Context({ sampleRate: 44100, latencyHint: 'interactive' });
-      Module.audioContext.resume();
+      try {
+        Module.audioContext = new Context({ sampleRate: 44100, latencyHint: 'interactive' });
+        Module.audioContext.resume();
+      } catch (error) {
+        Module.audioContext = null;
+      }
     }
     canvas.focus();
-    Module.callMain([]);
+    try {
+      Module.callMain([]);
+    } catch (error) {
+      Module.onAbort(error && error.message);
+    }
   }
 
   function showMessageBox(caption, text) {
