@@ -249,6 +249,8 @@
   play.addEventListener('click', start);
   document.getElementById('retry').addEventListener('click', load);
   document.getElementById('fullscreen').addEventListener('click', toggleFullscreen);
+  // The iPhone has full screen for videos only.
+  show('fullscreen', Boolean(root.requestFullscreen || root.webkitRequestFullscreen));
   document.getElementById('stop').addEventListener('click', () => Module._vellomire_close());
   document.addEventListener('fullscreenchange', lockEscape);
   document.addEventListener('webkitfullscreenchange', lockEscape);
