@@ -1,5 +1,6 @@
 #include "demo/Marble.h"
 
+#include "demo/SceneFiles.h"
 #include "effects/Fog.h"
 #include "effects/MeshRenderer.h"
 #include "geometry/Mesh.h"
@@ -17,7 +18,8 @@
 
 namespace {
 
-constexpr const char* caption = "Marble (Scene)";
+using Files = SceneFiles<"Marble">;
+constexpr const char* caption = Files::shortCaption;
 constexpr D3DCOLOR backdrop = 0x00262626;
 constexpr D3DCOLOR white = 0x00FFFFFF;
 constexpr int spawnFactor = 150;
@@ -26,33 +28,25 @@ constexpr int cloudTriangles = 250;
 constexpr int cloudVertices = 3 * cloudTriangles;
 
 struct TextureFile {
-    const char* path;
+    DataFile file;
     UINT width;
     UINT height;
-    const char* failureCaption;
 };
 
 constexpr TextureFile marbleFiles[4] = {
-    {"Data\\Marble1.jpg", 64, 64, "Marble (Scene): Tried to load texture: Data\\Marble1.jpg"},
-    {"Data\\Marble2.jpg", 64, 64, "Marble (Scene): Tried to load texture: Data\\Marble2.jpg"},
-    {"Data\\Marble3.jpg", 64, 64, "Marble (Scene): Tried to load texture: Data\\Marble3.jpg"},
-    {"Data\\Marble4.jpg", 64, 64, "Marble (Scene): Tried to load texture: Data\\Marble4.jpg"},
+    {Files::texture<"Data\\Marble1.jpg">, 64, 64},
+    {Files::texture<"Data\\Marble2.jpg">, 64, 64},
+    {Files::texture<"Data\\Marble3.jpg">, 64, 64},
+    {Files::texture<"Data\\Marble4.jpg">, 64, 64},
 };
-constexpr TextureFile backgroundFile{"Data\\PeskyBack.jpg", 640, 480,
-                                     "Marble (Scene): Tried to load texture: Data\\PeskyBack.jpg"};
-constexpr TextureFile cloudFile{"Data\\Wolk.jpg", 128, 128,
-                                "Marble (Scene): Tried to load texture: Data\\Wolk.jpg"};
-constexpr TextureFile bannerFile{"Data\\Sterf.bmp", 640, 200,
-                                 "Marble (Scene): Tried to load texture: Data\\Sterf.bmp"};
+constexpr TextureFile backgroundFile{Files::texture<"Data\\PeskyBack.jpg">, 640, 480};
+constexpr TextureFile cloudFile{Files::texture<"Data\\Wolk.jpg">, 128, 128};
+constexpr TextureFile bannerFile{Files::texture<"Data\\Sterf.bmp">, 640, 200};
 
 // Alpha, red, green and blue all equal to g (0 to 255).
 D3DCOLOR Grey(int g) {
     const DWORD level = static_cast<DWORD>(g) & 0xFF;
     return level * 0x01010101u;
-}
-
-float Milliseconds(const Timer& timer) {
-    return static_cast<float>(timer.ElapsedMilliseconds());
 }
 
 template <class Object> void Free(Object*& object) {
@@ -135,19 +129,15 @@ SceneResult Marble::Init(Application* app) {
     application = app;
 
     marbleMesh = new Mesh;
-    if (const EngineResult result = marbleMesh->Load("Data\\Hedra.msh", 0.004f); result < 0) {
-        Release();
-        return {DescribeEngineError(result), "Marble (Scene): Tried to load mesh: Data\\Hedra.msh"};
+    if (const SceneResult r = LoadMesh(*this, *marbleMesh, Files::mesh<"Data\\Hedra.msh">, 0.004f);
+        r.Failed()) {
+        return r;
     }
     quad = new Mesh;
     cloud = new Mesh;
     BuildCloud(*cloud);
     marbleCamera = new Camera;
 
-    const auto load = [this](Texture*& texture, const TextureFile& file) {
-        texture = new Texture(*application);
-        return texture->Load(file.path, file.width, file.height);
-    };
     const struct {
         Texture*& texture;
         const TextureFile& file;
@@ -158,9 +148,12 @@ SceneResult Marble::Init(Application* app) {
         {bannerTexture, bannerFile},
     };
     for (const auto& entry : textures) {
-        if (const EngineResult result = load(entry.texture, entry.file); result < 0) {
-            Release();
-            return {DescribeEngineError(result), entry.file.failureCaption};
+        entry.texture = new Texture(*application);
+        const TextureFile& file = entry.file;
+        if (const SceneResult r =
+                LoadTexture(*this, *entry.texture, file.file, file.width, file.height);
+            r.Failed()) {
+            return r;
         }
     }
 

@@ -1,5 +1,6 @@
 #include "demo/Polez.h"
 
+#include "demo/SceneFiles.h"
 #include "effects/Fog.h"
 #include "effects/MeshRenderer.h"
 #include "geometry/Mesh.h"
@@ -12,7 +13,8 @@
 
 namespace {
 
-constexpr const char* shortCaption = "Polez (Scene)";
+using Files = SceneFiles<"Polez">;
+constexpr const char* shortCaption = Files::shortCaption;
 constexpr D3DCOLOR backgroundGrey = 0x00262626;
 
 // Elapsed milliseconds of the demo clock, read afresh for each angle, times radians per ms.
@@ -35,23 +37,25 @@ SceneResult Polez::Init(Application* app) {
     application = app;
 
     poleMesh = std::make_unique<Mesh>();
-    if (const EngineResult code = poleMesh->Load("Data\\Palen.msh", 0.01f); code < 0) {
-        Release();
-        return {DescribeEngineError(code), "Polez (Scene): Tried to load mesh: Data\\Palen.msh"};
+    if (const SceneResult r = LoadMesh(*this, *poleMesh, Files::mesh<"Data\\Palen.msh">, 0.01f);
+        r.Failed()) {
+        return r;
     }
     quad = std::make_unique<Mesh>();
     quad->MakeQuad(4.0f, 3.0f);
     meshCamera = std::make_unique<Camera>();
 
     chessTexture = std::make_unique<Texture>(*application);
-    if (const EngineResult code = chessTexture->Load("Data\\Chess.jpg", 256, 256); code < 0) {
-        Release();
-        return {DescribeEngineError(code), "Polez (Scene): Tried to load texture: Data\\Chess.jpg"};
+    if (const SceneResult r =
+            LoadTexture(*this, *chessTexture, Files::texture<"Data\\Chess.jpg">, 256, 256);
+        r.Failed()) {
+        return r;
     }
     photoTexture = std::make_unique<Texture>(*application);
-    if (const EngineResult code = photoTexture->Load("Data\\Tolm1.jpg", 640, 480); code < 0) {
-        Release();
-        return {DescribeEngineError(code), "Polez (Scene): Tried to load texture: Data\\Tolm1.jpg"};
+    if (const SceneResult r =
+            LoadTexture(*this, *photoTexture, Files::texture<"Data\\Tolm1.jpg">, 640, 480);
+        r.Failed()) {
+        return r;
     }
 
     material = std::make_unique<Material>();

@@ -31,6 +31,9 @@ inline constexpr SceneResult SceneNotInitialized(const char* shortCaption) {
 // debugger output and the scene goes on. Does nothing for a code that is not negative.
 void ReportDrawFailure(EngineResult code);
 
+// The demo clock's whole milliseconds as a float; every use is a fresh read.
+float Milliseconds(const Timer& timer);
+
 // A concrete scene's constructor loads nothing; Init loads everything, Render draws one frame
 // for the absolute music time in seconds (the back buffer already cleared to black, depth 1.0;
 // the driver presents), Release frees everything Init created and may be called in any state.

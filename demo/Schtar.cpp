@@ -1,5 +1,7 @@
 #include "demo/Schtar.h"
 
+#include "demo/SceneFiles.h"
+
 #include "effects/BillboardRenderer.h"
 #include "effects/Fog.h"
 #include "effects/MeshRenderer.h"
@@ -15,7 +17,8 @@
 
 namespace {
 
-constexpr const char* shortCaption = "Schtar (Scene)";
+using Files = SceneFiles<"Schtar">;
+constexpr const char* shortCaption = Files::shortCaption;
 constexpr D3DCOLOR background = 0x00262626;
 
 // The logo jumps to `from` at `start` and eases back to `to` by `end`; a later window that
@@ -32,12 +35,6 @@ constexpr SwellWindow swellWindows[] = {
     {63.25f, 64.75f, 2.2f, 0.6f, 1.2f, 0.35f},
 };
 
-// The frame timer's whole milliseconds; every use is a fresh read.
-float Milliseconds(const Timer& timer) {
-    return static_cast<float>(timer.ElapsedMilliseconds());
-}
-
-// A failed draw is only written to the debugger output; the frame goes on.
 } // namespace
 
 Schtar::Schtar() = default;
@@ -52,30 +49,32 @@ SceneResult Schtar::Init(Application* app) {
     }
     application = app;
 
-    const auto fail = [this](EngineResult code, const char* caption) {
-        Release();
-        return SceneResult{DescribeEngineError(code), caption};
-    };
-
     blob = std::make_unique<Mesh>();
-    if (const EngineResult code = blob->Load("Data\\Bol.msh", 0.0055f); code < 0) {
-        return fail(code, "Schtar (Scene): Tried to load mesh: Data\\Bol.msh");
+    if (const SceneResult r = LoadMesh(*this, *blob, Files::mesh<"Data\\Bol.msh">, 0.0055f);
+        r.Failed()) {
+        return r;
     }
     logoQuad = std::make_unique<Mesh>();
     blobCamera = std::make_unique<Camera>();
     particleCamera = std::make_unique<Camera>();
 
     blobTexture = std::make_unique<Texture>(*application);
-    if (const EngineResult code = blobTexture->Load("Data\\Bot1.bmp", 256, 256); code < 0) {
-        return fail(code, "Schtar (Scene): Tried to load texture: Data\\Bot1.bmp");
+    if (const SceneResult r =
+            LoadTexture(*this, *blobTexture, Files::texture<"Data\\Bot1.bmp">, 256, 256);
+        r.Failed()) {
+        return r;
     }
     logoTexture = std::make_unique<Texture>(*application);
-    if (const EngineResult code = logoTexture->Load("Data\\Logo.bmp", 640, 200); code < 0) {
-        return fail(code, "Schtar (Scene): Tried to load texture: Data\\Logo.bmp");
+    if (const SceneResult r =
+            LoadTexture(*this, *logoTexture, Files::texture<"Data\\Logo.bmp">, 640, 200);
+        r.Failed()) {
+        return r;
     }
     particleTexture = std::make_unique<Texture>(*application);
-    if (const EngineResult code = particleTexture->Load("Data\\Particle.bmp", 64, 64); code < 0) {
-        return fail(code, "Schtar (Scene): Tried to load texture: Data\\Particle.bmp");
+    if (const SceneResult r =
+            LoadTexture(*this, *particleTexture, Files::texture<"Data\\Particle.bmp">, 64, 64);
+        r.Failed()) {
+        return r;
     }
 
     material = std::make_unique<Material>();

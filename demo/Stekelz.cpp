@@ -1,5 +1,6 @@
 #include "demo/Stekelz.h"
 
+#include "demo/SceneFiles.h"
 #include "effects/BillboardRenderer.h"
 #include "effects/Fog.h"
 #include "effects/MeshRenderer.h"
@@ -15,7 +16,8 @@
 
 namespace {
 
-constexpr const char* shortCaption = "Stekelz (Scene)";
+using Files = SceneFiles<"Stekelz">;
+constexpr const char* shortCaption = Files::shortCaption;
 constexpr D3DCOLOR background = 0x00262626;
 constexpr D3DCOLOR white = 0x00FFFFFF;
 
@@ -25,12 +27,6 @@ constexpr float bannerHeight = 0.25f;
 constexpr float flashWidth = 1.6f;
 constexpr float flashHeight = 2.25f;
 
-// The frame timer's whole milliseconds; every use is a fresh read.
-float Milliseconds(const Timer& timer) {
-    return static_cast<float>(timer.ElapsedMilliseconds());
-}
-
-// A failed draw is only written to the debugger output; the frame goes on.
 // The flash over a banner that came up at `start` seconds, for `seconds` from `start` to
 // `start` + 2: a grey in all four bytes falling from 0xBEBEBEBE to 0.
 D3DCOLOR FlashColor(float seconds, float start) {
@@ -60,30 +56,32 @@ SceneResult Stekelz::Init(Application* app) {
     }
     application = app;
 
-    const auto fail = [this](EngineResult code, const char* caption) {
-        Release();
-        return SceneResult{DescribeEngineError(code), caption};
-    };
-
     ball = std::make_unique<Mesh>();
-    if (const EngineResult code = ball->Load("Data\\Bol.msh", 0.0055f); code < 0) {
-        return fail(code, "Stekelz (Scene): Tried to load mesh: Data\\Bol.msh");
+    if (const SceneResult r = LoadMesh(*this, *ball, Files::mesh<"Data\\Bol.msh">, 0.0055f);
+        r.Failed()) {
+        return r;
     }
     bannerQuad = std::make_unique<Mesh>();
     bannerQuad->MakeQuad(bannerWidth, bannerHeight);
     spikeCamera = std::make_unique<Camera>();
 
     spikeTexture = std::make_unique<Texture>(*application);
-    if (const EngineResult code = spikeTexture->Load("Data\\Stekel.jpg", 64, 64); code < 0) {
-        return fail(code, "Stekelz (Scene): Tried to load texture: Data\\Stekel.jpg");
+    if (const SceneResult r =
+            LoadTexture(*this, *spikeTexture, Files::texture<"Data\\Stekel.jpg">, 64, 64);
+        r.Failed()) {
+        return r;
     }
     firstBanner = std::make_unique<Texture>(*application);
-    if (const EngineResult code = firstBanner->Load("Data\\Screes.bmp", 640, 200); code < 0) {
-        return fail(code, "Stekelz (Scene): Tried to load texture: Data\\Screes.bmp");
+    if (const SceneResult r =
+            LoadTexture(*this, *firstBanner, Files::texture<"Data\\Screes.bmp">, 640, 200);
+        r.Failed()) {
+        return r;
     }
     secondBanner = std::make_unique<Texture>(*application);
-    if (const EngineResult code = secondBanner->Load("Data\\Plek.bmp", 640, 200); code < 0) {
-        return fail(code, "Stekelz (Scene): Tried to load texture: Data\\Plek.bmp");
+    if (const SceneResult r =
+            LoadTexture(*this, *secondBanner, Files::texture<"Data\\Plek.bmp">, 640, 200);
+        r.Failed()) {
+        return r;
     }
 
     billboardRenderer = std::make_unique<BillboardRenderer>(*application);

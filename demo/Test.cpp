@@ -1,5 +1,6 @@
 #include "demo/Test.h"
 
+#include "demo/SceneFiles.h"
 #include "effects/MeshRenderer.h"
 #include "effects/Motion.h"
 #include "geometry/Mesh.h"
@@ -13,18 +14,14 @@
 
 namespace {
 
-constexpr const char* shortCaption = "Test (Scene)";
+using Files = SceneFiles<"Test">;
+constexpr const char* shortCaption = Files::shortCaption;
 constexpr D3DCOLOR backgroundGrey = 0x00262626;
 
-struct CardFile {
-    const char* path;
-    const char* caption;
-};
-
-constexpr CardFile cardFiles[Test::cardCount] = {
-    {"Data\\Greets1.jpg", "Test (Scene): Tried to load texture: Data\\Greets1.jpg"},
-    {"Data\\Greets2.jpg", "Test (Scene): Tried to load texture: Data\\Greets2.jpg"},
-    {"Data\\Greets3.jpg", "Test (Scene): Tried to load texture: Data\\Greets3.jpg"},
+constexpr DataFile cardFiles[Test::cardCount] = {
+    Files::texture<"Data\\Greets1.jpg">,
+    Files::texture<"Data\\Greets2.jpg">,
+    Files::texture<"Data\\Greets3.jpg">,
 };
 
 // A card is shown while start <= t <= end (scene-clock seconds; neighbouring windows share
@@ -44,11 +41,6 @@ constexpr CardWindow cardWindows[Test::cardCount] = {
     {17.5f, 26.0f, 0.11764706f, 5.0f, -5.0f},
 };
 
-// Demo-clock milliseconds, read afresh at every use, as a float.
-float Now(const Timer& timer) {
-    return static_cast<float>(timer.ElapsedMilliseconds());
-}
-
 } // namespace
 
 Test::Test() = default;
@@ -64,25 +56,25 @@ SceneResult Test::Init(Application* app) {
     application = app;
 
     ball = std::make_unique<Mesh>();
-    if (const EngineResult code = ball->Load("Data\\Bol.msh", 0.008f); code < 0) {
-        Release();
-        return {DescribeEngineError(code), "Test (Scene): Tried to load mesh: Data\\Bol.msh"};
+    if (const SceneResult r = LoadMesh(*this, *ball, Files::mesh<"Data\\Bol.msh">, 0.008f);
+        r.Failed()) {
+        return r;
     }
     cardQuad = std::make_unique<Mesh>();
     cardQuad->MakeQuad(3.4f, 2.0f);
     ballCamera = std::make_unique<Camera>();
 
     ballTexture = std::make_unique<Texture>(*application);
-    if (const EngineResult code = ballTexture->Load("Data\\Paddo.bmp", 256, 256); code < 0) {
-        Release();
-        return {DescribeEngineError(code), "Test (Scene): Tried to load texture: Data\\Paddo.bmp"};
+    if (const SceneResult r =
+            LoadTexture(*this, *ballTexture, Files::texture<"Data\\Paddo.bmp">, 256, 256);
+        r.Failed()) {
+        return r;
     }
     for (int i = 0; i < cardCount; ++i) {
         cardTextures[i] = std::make_unique<Texture>(*application);
-        if (const EngineResult code = cardTextures[i]->Load(cardFiles[i].path, 640, 300);
-            code < 0) {
-            Release();
-            return {DescribeEngineError(code), cardFiles[i].caption};
+        if (const SceneResult r = LoadTexture(*this, *cardTextures[i], cardFiles[i], 640, 300);
+            r.Failed()) {
+            return r;
         }
     }
 
@@ -117,21 +109,21 @@ void Test::DeformBall(const Timer& timer) {
         const float y = rest.y;
         const float z = rest.z;
 
-        float g = AbsF(SinF(Now(timer) * 0.0008f + z * 0.9f + y * 0.65f + x * 0.8f));
-        float h = CosF(2.0f * x * SinF(Now(timer) * 0.0003f)) * 1.5f;
+        float g = AbsF(SinF(Milliseconds(timer) * 0.0008f + z * 0.9f + y * 0.65f + x * 0.8f));
+        float h = CosF(2.0f * x * SinF(Milliseconds(timer) * 0.0003f)) * 1.5f;
         float q = SinF(z * y) * 2.75f + h;
-        g = g * AbsF(CosF(Now(timer) * 0.0005376344f + q + z * 0.4351f + y));
-        h = SinF(Now(timer) * 0.00033f) * 3.5f;
-        q = SinF(Now(timer) * 0.00033423f) * h * y * x;
+        g = g * AbsF(CosF(Milliseconds(timer) * 0.0005376344f + q + z * 0.4351f + y));
+        h = SinF(Milliseconds(timer) * 0.00033f) * 3.5f;
+        q = SinF(Milliseconds(timer) * 0.00033423f) * h * y * x;
         g = g + AbsF(SinF(SinF(z * 1.7082131f) + q));
-        const float k =
-            g + AbsF(CosF(SqrtF(z * z * CosF(x * SinF(Now(timer) * 0.00023f)) + z * z + x * x)));
+        const float k = g + AbsF(CosF(SqrtF(z * z * CosF(x * SinF(Milliseconds(timer) * 0.00023f)) +
+                                            z * z + x * x)));
 
         const float x1 = k * x;
         const float y1 = k * y;
         const float z1 = k * z;
         // A turn about the y axis by theta - pi/2, theta varying with the height.
-        const float theta = SinF(y1 * 0.74944544f) * SinF(Now(timer) * 0.00023f);
+        const float theta = SinF(y1 * 0.74944544f) * SinF(Milliseconds(timer) * 0.00023f);
         const float s = SinF(theta);
         const float c = CosF(theta);
         ball->positions[i] = {x1 * s - z1 * c, y1, x1 * c + z1 * s};
@@ -151,15 +143,15 @@ void Test::DrawBall(const Timer& timer) {
     meshRenderer->SetTexture(ballTexture.get());
     meshRenderer->SetMaterial(material.get());
     meshRenderer->SetLight(1, light.get());
-    meshRenderer->SetRotationY(Now(timer) * 0.00063f);
+    meshRenderer->SetRotationY(Milliseconds(timer) * 0.00063f);
     meshRenderer->EnableLighting();
     meshRenderer->EnableAdditive();
     meshRenderer->DisableCulling();
     meshRenderer->EnableSpecular();
     ReportDrawFailure(meshRenderer->Render());
-    meshRenderer->SetRotationY(Now(timer) * 0.00063f + 0.15f);
+    meshRenderer->SetRotationY(Milliseconds(timer) * 0.00063f + 0.15f);
     ReportDrawFailure(meshRenderer->Render());
-    meshRenderer->SetRotationY(Now(timer) * 0.00063f + 0.25f);
+    meshRenderer->SetRotationY(Milliseconds(timer) * 0.00063f + 0.25f);
     ReportDrawFailure(meshRenderer->Render());
 }
 

@@ -1,5 +1,6 @@
 #include "demo/Wendo.h"
 
+#include "demo/SceneFiles.h"
 #include "effects/MeshRenderer.h"
 #include "geometry/Mesh.h"
 #include "platform/Application.h"
@@ -12,7 +13,8 @@
 
 namespace {
 
-constexpr const char* shortCaption = "Wendo (Scene)";
+using Files = SceneFiles<"Wendo">;
+constexpr const char* shortCaption = Files::shortCaption;
 constexpr D3DCOLOR backgroundGrey = 0x00262626;
 constexpr int layerCount = 10;
 // Scene-clock seconds: the picture switches after switchTime; the flash fades out by flashEnd.
@@ -39,15 +41,16 @@ SceneResult Wendo::Init(Application* app) {
     camera = std::make_unique<Camera>();
 
     firstTexture = std::make_unique<Texture>(*application);
-    if (const EngineResult code = firstTexture->Load("Data\\Wendo2.jpg", 256, 256); code < 0) {
-        Release();
-        return {DescribeEngineError(code),
-                "Wendo (Scene): Tried to load texture: Data\\Wendo2.jpg"};
+    if (const SceneResult r =
+            LoadTexture(*this, *firstTexture, Files::texture<"Data\\Wendo2.jpg">, 256, 256);
+        r.Failed()) {
+        return r;
     }
     secondTexture = std::make_unique<Texture>(*application);
-    if (const EngineResult code = secondTexture->Load("Data\\Wendo.jpg", 256, 256); code < 0) {
-        Release();
-        return {DescribeEngineError(code), "Wendo (Scene): Tried to load texture: Data\\Wendo.jpg"};
+    if (const SceneResult r =
+            LoadTexture(*this, *secondTexture, Files::texture<"Data\\Wendo.jpg">, 256, 256);
+        r.Failed()) {
+        return r;
     }
 
     meshRenderer = std::make_unique<MeshRenderer>(*application);

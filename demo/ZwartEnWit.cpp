@@ -1,5 +1,6 @@
 #include "demo/ZwartEnWit.h"
 
+#include "demo/SceneFiles.h"
 #include "effects/BillboardRenderer.h"
 #include "effects/Fog.h"
 #include "effects/MeshRenderer.h"
@@ -15,7 +16,8 @@
 
 namespace {
 
-constexpr const char* shortCaption = "ZwartEnWit (Scene)";
+using Files = SceneFiles<"ZwartEnWit">;
+constexpr const char* shortCaption = Files::shortCaption;
 constexpr D3DCOLOR backgroundGrey = 0x00262626;
 constexpr float sheetHeight = -13.45f;
 
@@ -71,19 +73,15 @@ constexpr CameraSegment segments[] = {
 };
 
 struct TextureFile {
-    const char* path;
+    DataFile file;
     UINT size;
-    const char* caption;
 };
 
 constexpr TextureFile textureFiles[4] = {
-    {"Data\\WhiteParticle.bmp", 64,
-     "ZwartEnWit (Scene): Tried to load texture: Data\\WhiteParticle.bmp"},
-    {"Data\\BlackParticle.bmp", 64,
-     "ZwartEnWit (Scene): Tried to load texture: Data\\BlackParticle.bmp"},
-    {"Data\\Checker.jpg", 256, "ZwartEnWit (Scene): Tried to load texture: Data\\Checker.jpg"},
-    {"Data\\LafBlauwtje.jpg", 256,
-     "ZwartEnWit (Scene): Tried to load texture: Data\\LafBlauwtje.jpg"},
+    {Files::texture<"Data\\WhiteParticle.bmp">, 64},
+    {Files::texture<"Data\\BlackParticle.bmp">, 64},
+    {Files::texture<"Data\\Checker.jpg">, 256},
+    {Files::texture<"Data\\LafBlauwtje.jpg">, 256},
 };
 
 } // namespace
@@ -104,11 +102,10 @@ SceneResult ZwartEnWit::Init(Application* app) {
     blackCloud = MakeCloud(31, 33);
 
     landscape = std::make_unique<Mesh>();
-    if (const EngineResult code = landscape->LoadHeightmap("Data\\Scape1.raw", 3.85f, 64, 64);
-        code < 0) {
-        Release();
-        return {DescribeEngineError(code),
-                "ZwartEnWit (Scene): Tried to load heightmap: Data\\Scape1.raw"};
+    if (const SceneResult r =
+            LoadHeightmap(*this, *landscape, Files::heightmap<"Data\\Scape1.raw">, 3.85f, 64, 64);
+        r.Failed()) {
+        return r;
     }
     particleCamera = std::make_unique<Camera>();
 
@@ -117,10 +114,10 @@ SceneResult ZwartEnWit::Init(Application* app) {
     for (int i = 0; i < 4; ++i) {
         std::unique_ptr<Texture>& texture = *textures[i];
         texture = std::make_unique<Texture>(*application);
-        const TextureFile& file = textureFiles[i];
-        if (const EngineResult code = texture->Load(file.path, file.size, file.size); code < 0) {
-            Release();
-            return {DescribeEngineError(code), file.caption};
+        const TextureFile& entry = textureFiles[i];
+        if (const SceneResult r = LoadTexture(*this, *texture, entry.file, entry.size, entry.size);
+            r.Failed()) {
+            return r;
         }
     }
 

@@ -1,5 +1,6 @@
 #include "demo/Polez.h"
 
+#include "MissingFileCheck.h"
 #include "SceneDrawing.h"
 #include "SceneTestSupport.h"
 #include "effects/RendererResult.h"
@@ -82,16 +83,8 @@ TEST_F(PolezTest, SecondInitIsRefusedAndLoadsNothing) {
     EXPECT_EQ(device().Draws().size(), 2u);
 }
 
-// Each file missing in turn: Init stops at it with its caption, having loaded what comes
-// before it, and keeps nothing; once the file is back, Init starts again from scratch.
 TEST_F(PolezTest, EachMissingFileFailsInitWithItsCaptionAndKeepsNothing) {
-    struct Case {
-        const char* file;
-        const char* caption;
-        EngineResult code;
-        std::size_t texturesLoadedBefore;
-    };
-    const Case cases[] = {
+    const MissingFileCase cases[] = {
         {"Palen.msh", "Polez (Scene): Tried to load mesh: Data\\Palen.msh",
          engine_code::meshOpenFailed, 0},
         {"Chess.jpg", "Polez (Scene): Tried to load texture: Data\\Chess.jpg",
@@ -99,27 +92,8 @@ TEST_F(PolezTest, EachMissingFileFailsInitWithItsCaptionAndKeepsNothing) {
         {"Tolm1.jpg", "Polez (Scene): Tried to load texture: Data\\Tolm1.jpg",
          engine_code::textureLoadFailed, 1},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        WriteAllFiles();
-        data.Remove(c.file);
-        const std::size_t texturesBefore = device().Textures().size();
-
-        const SceneResult result = scene.Init(&fake.application);
-        EXPECT_STREQ(result.text, DescribeEngineError(c.code));
-        EXPECT_STREQ(result.caption, c.caption);
-        const auto textures = device().Textures();
-        EXPECT_EQ(textures.size() - texturesBefore, c.texturesLoadedBefore);
-        for (const RecordingTexture* texture : textures) {
-            EXPECT_TRUE(texture->released);
-        }
-        EXPECT_STREQ(RenderAt(0).text, "Scene not initialized.");
-
-        WriteAllFiles();
-        EXPECT_FALSE(scene.Init(&fake.application).Failed());
-        scene.Release();
-    }
-    EXPECT_THAT(device().Misuse(), ::testing::IsEmpty());
+    ExpectEachMissingFileFailsInit(
+        {scene, fake, data, [this] { WriteAllFiles(); }, demoClock, 70.0f}, cases);
 }
 
 // Frame after frame: a colour-only clear to the background grey, the unlit photograph on the

@@ -1,6 +1,7 @@
 #include "demo/Schtar.h"
 
 #include "BallFixture.h"
+#include "MissingFileCheck.h"
 #include "SceneDrawing.h"
 #include "SceneTestSupport.h"
 #include "effects/VectorMath.h"
@@ -24,11 +25,15 @@ using ::testing::FloatNear;
 class SchtarTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        WriteAllFiles();
+        ASSERT_EQ(fake.Create(), 0);
+    }
+
+    void WriteAllFiles() {
         WriteBall();
         data.WriteImage("Bot1.bmp");
         data.WriteImage("Logo.bmp");
         data.WriteImage("Particle.bmp");
-        ASSERT_EQ(fake.Create(), 0);
     }
 
     RecordingDevice& device() { return fake.Device(); }
@@ -86,38 +91,18 @@ TEST_F(SchtarTest, SecondInitIsRefusedAndLoadsNothing) {
 }
 
 TEST_F(SchtarTest, EachMissingFileIsReportedAndNothingStaysLoaded) {
-    struct Case {
-        const char* file;
-        EngineResult code;
-        const char* caption;
+    const MissingFileCase cases[] = {
+        {"Bol.msh", "Schtar (Scene): Tried to load mesh: Data\\Bol.msh",
+         engine_code::meshOpenFailed, 0},
+        {"Bot1.bmp", "Schtar (Scene): Tried to load texture: Data\\Bot1.bmp",
+         engine_code::textureLoadFailed, 0},
+        {"Logo.bmp", "Schtar (Scene): Tried to load texture: Data\\Logo.bmp",
+         engine_code::textureLoadFailed, 1},
+        {"Particle.bmp", "Schtar (Scene): Tried to load texture: Data\\Particle.bmp",
+         engine_code::textureLoadFailed, 2},
     };
-    const Case cases[] = {
-        {"Bol.msh", -25, "Schtar (Scene): Tried to load mesh: Data\\Bol.msh"},
-        {"Bot1.bmp", -29, "Schtar (Scene): Tried to load texture: Data\\Bot1.bmp"},
-        {"Logo.bmp", -29, "Schtar (Scene): Tried to load texture: Data\\Logo.bmp"},
-        {"Particle.bmp", -29, "Schtar (Scene): Tried to load texture: Data\\Particle.bmp"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        data.Remove(c.file);
-        const SceneResult result = scene.Init(&fake.application);
-        EXPECT_STREQ(result.text, DescribeEngineError(c.code));
-        EXPECT_STREQ(result.caption, c.caption);
-        for (const RecordingTexture* texture : device().Textures()) {
-            EXPECT_TRUE(texture->released);
-        }
-        EXPECT_STREQ(scene.Render(&demoClock, 0.0f).text, "Scene not initialized.");
-
-        // Once the file is back, a later Init starts from scratch.
-        if (std::string(c.file) == "Bol.msh") {
-            WriteBall();
-        } else {
-            data.WriteImage(c.file);
-        }
-        ASSERT_FALSE(scene.Init(&fake.application).Failed());
-        scene.Release();
-    }
-    EXPECT_THAT(device().Misuse(), ::testing::IsEmpty());
+    ExpectEachMissingFileFailsInit(
+        {scene, fake, data, [this] { WriteAllFiles(); }, demoClock, 0.0f}, cases);
 }
 
 // Every vertex is f times its rest position with f >= 1, computed afresh from the rest

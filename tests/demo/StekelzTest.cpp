@@ -1,6 +1,7 @@
 #include "demo/Stekelz.h"
 
 #include "BallFixture.h"
+#include "MissingFileCheck.h"
 #include "SceneDrawing.h"
 #include "SceneTestSupport.h"
 #include "effects/VectorMath.h"
@@ -27,12 +28,16 @@ using ::testing::ElementsAreArray;
 class StekelzTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        WriteAllFiles();
+        ASSERT_EQ(fake.Create(), 0);
+        LoadBall(rest);
+    }
+
+    void WriteAllFiles() {
         WriteBall();
         data.WriteImage("Stekel.jpg");
         data.WriteImage("Screes.bmp");
         data.WriteImage("Plek.bmp");
-        ASSERT_EQ(fake.Create(), 0);
-        LoadBall(rest);
     }
 
     RecordingDevice& device() const { return fake.Device(); }
@@ -147,40 +152,18 @@ TEST_F(StekelzTest, SecondInitIsRefusedAndLoadsNothing) {
 }
 
 TEST_F(StekelzTest, EachMissingFileIsReportedAndNothingStaysLoaded) {
-    struct Case {
-        const char* file;
-        EngineResult code;
-        const char* caption;
-        std::size_t loadedBefore; // textures loaded (and to be freed) before the failure
+    const MissingFileCase cases[] = {
+        {"Bol.msh", "Stekelz (Scene): Tried to load mesh: Data\\Bol.msh",
+         engine_code::meshOpenFailed, 0},
+        {"Stekel.jpg", "Stekelz (Scene): Tried to load texture: Data\\Stekel.jpg",
+         engine_code::textureLoadFailed, 0},
+        {"Screes.bmp", "Stekelz (Scene): Tried to load texture: Data\\Screes.bmp",
+         engine_code::textureLoadFailed, 1},
+        {"Plek.bmp", "Stekelz (Scene): Tried to load texture: Data\\Plek.bmp",
+         engine_code::textureLoadFailed, 2},
     };
-    const Case cases[] = {
-        {"Bol.msh", -25, "Stekelz (Scene): Tried to load mesh: Data\\Bol.msh", 0},
-        {"Stekel.jpg", -29, "Stekelz (Scene): Tried to load texture: Data\\Stekel.jpg", 0},
-        {"Screes.bmp", -29, "Stekelz (Scene): Tried to load texture: Data\\Screes.bmp", 1},
-        {"Plek.bmp", -29, "Stekelz (Scene): Tried to load texture: Data\\Plek.bmp", 2},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        data.Remove(c.file);
-        const std::size_t texturesBefore = device().Textures().size();
-        const SceneResult result = scene.Init(&fake.application);
-        EXPECT_STREQ(result.text, DescribeEngineError(c.code));
-        EXPECT_STREQ(result.caption, c.caption);
-        EXPECT_EQ(device().Textures().size() - texturesBefore, c.loadedBefore);
-        for (const RecordingTexture* texture : device().Textures()) {
-            EXPECT_TRUE(texture->released);
-        }
-        EXPECT_STREQ(scene.Render(&demoClock, 20.0f).text, "Scene not initialized.");
-
-        if (std::string(c.file) == "Bol.msh") {
-            WriteBall();
-        } else {
-            data.WriteImage(c.file);
-        }
-        ASSERT_FALSE(scene.Init(&fake.application).Failed());
-        scene.Release();
-    }
-    EXPECT_THAT(device().Misuse(), ::testing::IsEmpty());
+    ExpectEachMissingFileFailsInit(
+        {scene, fake, data, [this] { WriteAllFiles(); }, demoClock, 20.0f}, cases);
 }
 
 // In every pass of every frame each spike sits on k x its rest position with k >= 1; the

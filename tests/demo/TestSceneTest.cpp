@@ -2,6 +2,7 @@
 // the scene is spelt ::Test.
 #include "demo/Test.h"
 
+#include "MissingFileCheck.h"
 #include "SceneDrawing.h"
 #include "SceneTestSupport.h"
 #include "effects/VectorMath.h"
@@ -87,16 +88,8 @@ TEST_F(TestSceneTest, RenderBeforeInitAndSecondInitAreRefused) {
     EXPECT_EQ(RenderAt(0).size(), 3u);
 }
 
-// Each file missing in turn: Init stops at it with its caption, having loaded what comes
-// before it, and keeps nothing; once the file is back, Init starts again from scratch.
 TEST_F(TestSceneTest, EachMissingFileFailsInitWithItsCaptionAndKeepsNothing) {
-    struct Case {
-        const char* file;
-        const char* caption;
-        EngineResult code;
-        std::size_t texturesLoadedBefore;
-    };
-    const Case cases[] = {
+    const MissingFileCase cases[] = {
         {"Bol.msh", "Test (Scene): Tried to load mesh: Data\\Bol.msh", engine_code::meshOpenFailed,
          0},
         {"Paddo.bmp", "Test (Scene): Tried to load texture: Data\\Paddo.bmp",
@@ -108,27 +101,8 @@ TEST_F(TestSceneTest, EachMissingFileFailsInitWithItsCaptionAndKeepsNothing) {
         {"Greets3.jpg", "Test (Scene): Tried to load texture: Data\\Greets3.jpg",
          engine_code::textureLoadFailed, 3},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        WriteAllFiles();
-        data.Remove(c.file);
-        const std::size_t texturesBefore = device().Textures().size();
-
-        const SceneResult result = scene.Init(&fake.application);
-        EXPECT_STREQ(result.text, DescribeEngineError(c.code));
-        EXPECT_STREQ(result.caption, c.caption);
-        const auto textures = device().Textures();
-        EXPECT_EQ(textures.size() - texturesBefore, c.texturesLoadedBefore);
-        for (const RecordingTexture* texture : textures) {
-            EXPECT_TRUE(texture->released);
-        }
-        EXPECT_STREQ(scene.Render(&demoClock, 120.0f).text, "Scene not initialized.");
-
-        WriteAllFiles();
-        EXPECT_FALSE(scene.Init(&fake.application).Failed());
-        scene.Release();
-    }
-    EXPECT_THAT(device().Misuse(), IsEmpty());
+    ExpectEachMissingFileFailsInit(
+        {scene, fake, data, [this] { WriteAllFiles(); }, demoClock, 120.0f}, cases);
 }
 
 // The ball is scaled along each vertex's own ray by a factor between 0 and 3 and then turned

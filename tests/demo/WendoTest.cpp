@@ -1,5 +1,6 @@
 #include "demo/Wendo.h"
 
+#include "MissingFileCheck.h"
 #include "SceneDrawing.h"
 #include "SceneTestSupport.h"
 #include "effects/VectorMath.h"
@@ -83,36 +84,14 @@ TEST_F(WendoTest, SecondInitIsRefusedAndLoadsNothing) {
 }
 
 TEST_F(WendoTest, EachMissingPictureFailsInitWithItsCaptionAndKeepsNothing) {
-    struct Case {
-        const char* file;
-        const char* caption;
-        std::size_t texturesLoadedBefore;
+    const MissingFileCase cases[] = {
+        {"Wendo2.jpg", "Wendo (Scene): Tried to load texture: Data\\Wendo2.jpg",
+         engine_code::textureLoadFailed, 0},
+        {"Wendo.jpg", "Wendo (Scene): Tried to load texture: Data\\Wendo.jpg",
+         engine_code::textureLoadFailed, 1},
     };
-    const Case cases[] = {
-        {"Wendo2.jpg", "Wendo (Scene): Tried to load texture: Data\\Wendo2.jpg", 0},
-        {"Wendo.jpg", "Wendo (Scene): Tried to load texture: Data\\Wendo.jpg", 1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        WriteAllFiles();
-        data.Remove(c.file);
-        const std::size_t texturesBefore = device().Textures().size();
-
-        const SceneResult result = scene.Init(&fake.application);
-        EXPECT_STREQ(result.text, DescribeEngineError(engine_code::textureLoadFailed));
-        EXPECT_STREQ(result.caption, c.caption);
-        const auto textures = device().Textures();
-        EXPECT_EQ(textures.size() - texturesBefore, c.texturesLoadedBefore);
-        for (const RecordingTexture* texture : textures) {
-            EXPECT_TRUE(texture->released);
-        }
-        EXPECT_STREQ(scene.Render(&demoClock, 140.0f).text, "Scene not initialized.");
-
-        WriteAllFiles();
-        EXPECT_FALSE(scene.Init(&fake.application).Failed());
-        scene.Release();
-    }
-    EXPECT_THAT(device().Misuse(), IsEmpty());
+    ExpectEachMissingFileFailsInit(
+        {scene, fake, data, [this] { WriteAllFiles(); }, demoClock, 140.0f}, cases);
 }
 
 // The scene's clock starts at its first frame, not at Init: that frame has phi = 0, so the

@@ -1,5 +1,6 @@
 #include "demo/ZwartEnWit.h"
 
+#include "MissingFileCheck.h"
 #include "SceneDrawing.h"
 #include "SceneTestSupport.h"
 #include "effects/RendererResult.h"
@@ -20,6 +21,9 @@
 #include <vector>
 
 namespace {
+
+constexpr const char* heightmapCaption =
+    "ZwartEnWit (Scene): Tried to load heightmap: Data\\Scape1.raw";
 
 using ::testing::FloatNear;
 using ::testing::HasSubstr;
@@ -126,59 +130,31 @@ TEST_F(ZwartEnWitTest, RenderBeforeInitAndSecondInitAreRefused) {
     EXPECT_EQ(RenderAt(0).size(), 4u);
 }
 
-// The heightmap is loaded before any texture: without it (or with it short) no texture is
-// made at all. Each texture missing in turn stops Init at it. Nothing is kept either way, and
-// once the file is back Init starts again from scratch.
+// The heightmap is loaded before any texture: without it no texture is made at all.
 TEST_F(ZwartEnWitTest, EachMissingFileFailsInitWithItsCaptionAndKeepsNothing) {
-    struct Case {
-        const char* file;
-        int heightmapBytes;
-        const char* caption;
-        EngineResult code;
-        std::size_t texturesLoadedBefore;
-    };
-    const char* const heightmapCaption =
-        "ZwartEnWit (Scene): Tried to load heightmap: Data\\Scape1.raw";
-    const Case cases[] = {
-        {"Scape1.raw", 0, heightmapCaption, engine_code::heightmapOpenFailed, 0},
-        {"", gridVertices - 1, heightmapCaption, engine_code::heightmapReadFailed, 0},
-        {"WhiteParticle.bmp", gridVertices,
-         "ZwartEnWit (Scene): Tried to load texture: Data\\WhiteParticle.bmp",
+    const MissingFileCase cases[] = {
+        {"Scape1.raw", heightmapCaption, engine_code::heightmapOpenFailed, 0},
+        {"WhiteParticle.bmp", "ZwartEnWit (Scene): Tried to load texture: Data\\WhiteParticle.bmp",
          engine_code::textureLoadFailed, 0},
-        {"BlackParticle.bmp", gridVertices,
-         "ZwartEnWit (Scene): Tried to load texture: Data\\BlackParticle.bmp",
+        {"BlackParticle.bmp", "ZwartEnWit (Scene): Tried to load texture: Data\\BlackParticle.bmp",
          engine_code::textureLoadFailed, 1},
-        {"Checker.jpg", gridVertices,
-         "ZwartEnWit (Scene): Tried to load texture: Data\\Checker.jpg",
+        {"Checker.jpg", "ZwartEnWit (Scene): Tried to load texture: Data\\Checker.jpg",
          engine_code::textureLoadFailed, 2},
-        {"LafBlauwtje.jpg", gridVertices,
-         "ZwartEnWit (Scene): Tried to load texture: Data\\LafBlauwtje.jpg",
+        {"LafBlauwtje.jpg", "ZwartEnWit (Scene): Tried to load texture: Data\\LafBlauwtje.jpg",
          engine_code::textureLoadFailed, 3},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.caption);
-        WriteAllFiles();
-        WriteHeightmap(c.heightmapBytes);
-        if (*c.file != '\0') {
-            data.Remove(c.file);
-        }
-        const std::size_t texturesBefore = device().Textures().size();
+    ExpectEachMissingFileFailsInit(
+        {scene, fake, data, [this] { WriteAllFiles(); }, demoClock, 90.0f}, cases);
+}
 
-        const SceneResult result = scene.Init(&fake.application);
-        EXPECT_STREQ(result.text, DescribeEngineError(c.code));
-        EXPECT_STREQ(result.caption, c.caption);
-        const auto textures = device().Textures();
-        EXPECT_EQ(textures.size() - texturesBefore, c.texturesLoadedBefore);
-        for (const RecordingTexture* texture : textures) {
-            EXPECT_TRUE(texture->released);
-        }
-        EXPECT_STREQ(scene.Render(&demoClock, 90.0f).text, "Scene not initialized.");
-
-        WriteAllFiles();
-        EXPECT_FALSE(scene.Init(&fake.application).Failed());
-        scene.Release();
-    }
-    EXPECT_THAT(device().Misuse(), IsEmpty());
+// A heightmap one sample short fails Init the same way, before any texture is made.
+TEST_F(ZwartEnWitTest, AShortHeightmapFailsInitBeforeAnyTexture) {
+    WriteHeightmap(gridVertices - 1);
+    const SceneResult result = scene.Init(&fake.application);
+    EXPECT_STREQ(result.text, DescribeEngineError(engine_code::heightmapReadFailed));
+    EXPECT_STREQ(result.caption, heightmapCaption);
+    EXPECT_TRUE(device().Textures().empty());
+    EXPECT_STREQ(scene.Render(&demoClock, 90.0f).text, "Scene not initialized.");
 }
 
 // The clouds come from the generator's sequence from its initial state: the white cloud from
