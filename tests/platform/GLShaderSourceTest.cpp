@@ -1,10 +1,12 @@
 // The generated shaders of every kind of key compile as GLSL 3.30 core and as GLSL ES 3.00
-// (what WebGL 2 takes), checked by the reference compiler, glslangValidator.
+// (what WebGL 2 takes), checked by the reference compiler, glslangValidator; and every member
+// of the key has bits of its own in the packed key.
 
 #include "platform/d3d8/GLShaderSource.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -88,3 +90,47 @@ TEST(GLShaderSource, EveryKindOfKeyCompilesAsCoreAndAsES) {
 }
 
 } // namespace
+
+namespace {
+
+// Each member (each light of the array) at its largest value alone: the packed key changes,
+// in bits no other member touches.
+template <class Field> Field Largest() {
+    if constexpr (std::is_same_v<Field, bool>) {
+        return true;
+    } else if constexpr (std::is_enum_v<Field>) {
+        return Field::Last;
+    } else {
+        return 8; // D3DCMP_ALWAYS, the largest alpha function
+    }
+}
+
+template <class Field>
+void ExpectOwnBits(Field& field, std::uint64_t& taken, GLShaderKey& key, int& index) {
+    if constexpr (std::is_class_v<Field>) {
+        for (auto& element : field) {
+            ExpectOwnBits(element, taken, key, index);
+        }
+    } else {
+        const std::uint64_t before = key.Packed();
+        const Field saved = field;
+        field = field == Largest<Field>() ? Field{} : Largest<Field>();
+        const std::uint64_t changed = key.Packed() ^ before;
+        field = saved;
+        EXPECT_NE(changed, 0u) << "member " << index;
+        EXPECT_EQ(changed & taken, 0u) << "member " << index;
+        taken |= changed;
+        ++index;
+    }
+}
+
+} // namespace
+
+TEST(GLShaderKey, EveryMemberHasBitsOfItsOwn) {
+    GLShaderKey key;
+    std::uint64_t taken = 0;
+    int index = 0;
+    std::apply([&](auto... member) { (ExpectOwnBits(key.*member, taken, key, index), ...); },
+               kShaderKeyFields);
+    EXPECT_EQ(index, 19 + GLShaderKey::kLights);
+}

@@ -338,9 +338,9 @@ void GLDevice::FillUniforms() {
     uniforms_.fog[1] = scale;
     uniforms_.fog[2] = RenderStateFloat(D3DRS_FOGDENSITY);
 
-    uniforms_.misc[0] = material_.Power;
-    uniforms_.misc[1] = static_cast<float>(RenderState(kAlphaRefState) & 0xFF);
-    uniforms_.misc[2] = texture_ == nullptr || !texture_->HasAlpha() ? 1.0f : 0.0f;
+    uniforms_.specularPower = material_.Power;
+    uniforms_.alphaReference = static_cast<float>(RenderState(kAlphaRefState) & 0xFF);
+    uniforms_.opaqueTexture = texture_ == nullptr || !texture_->HasAlpha() ? 1.0f : 0.0f;
     FillLightUniforms();
 }
 

@@ -99,7 +99,7 @@ class GLDevice final : public IDirect3DDevice8 {
   private:
     enum : std::uint32_t {
         kDirtyDepth = 1u << 0,
-        kDirtyBlend = 1u << 1,
+        kDirtyBlend = 1u << 1, // blending on or off and its two factors
         kDirtyCull = 1u << 2,
         kDirtyShade = 1u << 3,
         kDirtyLighting = 1u << 4, // lighting switches, colour sources and the material
@@ -110,11 +110,12 @@ class GLDevice final : public IDirect3DDevice8 {
         kDirtyWorld = 1u << 9,
         kDirtyViewLights = 1u << 10, // the view matrix or a light
         kDirtyLayout = 1u << 11,     // the vertex format or stride
+        kDirtyAlphaTest = 1u << 12,  // the alpha test's switch, function and reference
         kDirtyAll = 0xFFFFFFFFu,
         // What the shader key is made of, and what the uniform block is made of.
-        kDirtyKey = kDirtyShade | kDirtyLighting | kDirtyFog | kDirtyCombine | kDirtyBlend |
+        kDirtyKey = kDirtyShade | kDirtyLighting | kDirtyFog | kDirtyCombine | kDirtyAlphaTest |
                     kDirtyViewLights | kDirtyLayout,
-        kDirtyUniforms = kDirtyBlend | kDirtyLighting | kDirtyFog | kDirtyTexture |
+        kDirtyUniforms = kDirtyAlphaTest | kDirtyLighting | kDirtyFog | kDirtyTexture |
                          kDirtyProjection | kDirtyWorld | kDirtyViewLights,
     };
 

@@ -142,10 +142,12 @@ HRESULT GLDevice::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     case D3DRS_SRCBLEND:
     case D3DRS_DESTBLEND:
     case D3DRS_ALPHABLENDENABLE:
+        dirty_ |= kDirtyBlend;
+        break;
     case D3DRS_ALPHATESTENABLE:
     case kAlphaRefState:
     case kAlphaFuncState:
-        dirty_ |= kDirtyBlend;
+        dirty_ |= kDirtyAlphaTest;
         break;
     case D3DRS_CULLMODE:
         dirty_ |= kDirtyCull;

@@ -27,7 +27,10 @@ layout(std140) uniform Device {
     vec4 ambient;
     vec4 fogColour;
     vec4 fog;
-    vec4 misc;
+    float specularPower;
+    float alphaReference;
+    float opaqueTexture;
+    float unused;
     Light lights[8];
 };
 )";
@@ -71,7 +74,7 @@ void AddLight(Light light, vec3 normal, vec3 towardsLight, vec3 towardsEye, floa
 #ifdef SPECULAR
     float nDotH = dot(normal, normalize(towardsEye + towardsLight));
     if (nDotH > 0.0) {
-        specularSum += light.specular.rgb * pow(nDotH, misc.x) * factor;
+        specularSum += light.specular.rgb * pow(nDotH, specularPower) * factor;
     }
 #endif
 }
@@ -256,7 +259,7 @@ std::string FragmentShader(const GLShaderKey& key, const std::string& header) {
         UsesTexture(alphaOp, key.alphaArg1, key.alphaArg2)) {
         // Texels are stored B, G, R, A; a texture without alpha reads alpha 1.
         s += "    vec4 texel = texture(stageTexture, texCoord).bgra;\n"
-             "    texel.a = max(texel.a, misc.z);\n";
+             "    texel.a = max(texel.a, opaqueTexture);\n";
     }
     s += "    vec3 colour = " +
          StageOperation(key.colourOp, key.colourArg1, key.colourArg2, "rgb") + ";\n";
@@ -268,8 +271,9 @@ std::string FragmentShader(const GLShaderKey& key, const std::string& header) {
     if (key.alphaFunc == 1) { // NEVER
         s += "    discard;\n";
     } else if (key.alphaFunc >= 2 && key.alphaFunc <= 7) {
-        s += "    if (!(floor(alpha * 255.0 + 0.5) " + std::string(kAlphaCompare[key.alphaFunc - 2]) +
-             " misc.y)) {\n        discard;\n    }\n";
+        s += "    if (!(floor(alpha * 255.0 + 0.5) " +
+             std::string(kAlphaCompare[key.alphaFunc - 2]) +
+             " alphaReference)) {\n        discard;\n    }\n";
     }
     switch (key.fog) {
     case GLFogKind::Vertex:

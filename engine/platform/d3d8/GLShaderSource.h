@@ -50,7 +50,10 @@ struct GLDeviceUniforms {
     float ambient[4]; // the AMBIENT state
     float fogColour[4];
     float fog[4];  // end, scale, density: linear f = clamp((end - d) * scale, 0, 1)
-    float misc[4]; // specular power, alpha reference (0..255), 1 if the texture has no alpha
+    float specularPower;
+    float alphaReference; // 0..255
+    float opaqueTexture;  // 1 if the texture has no alpha: its texels read alpha 1
+    float unused;         // keeps the lights on a 16-byte boundary
     GLLightUniforms lights[GLShaderKey::kLights];
 };
 static_assert(sizeof(GLDeviceUniforms) == (3 * 16 + 8 * 4 + 8 * 7 * 4) * sizeof(float));
