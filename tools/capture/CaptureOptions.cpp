@@ -131,6 +131,8 @@ const char* CaptureUsage() {
            "  -v, --verbose         also show the engine's debugger texts\n"
            "  -h, --help            this text\n"
            "  -V, --version         the program's version\n"
+           "  --list-windows        the show's timeline, a window a line: scene, start and end\n"
+           "                        in seconds of music\n"
            "\n"
            "The content is read from Data/ in the working directory, else next to the program,\n"
            "else from share/vellomire/Data where the program is installed.\n"
@@ -152,6 +154,7 @@ enum Key : int {
     keyScene,
     keyContactSheet,
     keyBenchmark,
+    keyListWindows,
     keyWav,
     keyPreset,
     keyCrf,
@@ -173,6 +176,7 @@ constexpr option longOptions[] = {
     {"scene", required_argument, nullptr, keyScene},
     {"contact-sheet", required_argument, nullptr, keyContactSheet},
     {"benchmark", no_argument, nullptr, keyBenchmark},
+    {"list-windows", no_argument, nullptr, keyListWindows},
     {"wav", required_argument, nullptr, keyWav},
     {"preset", required_argument, nullptr, keyPreset},
     {"crf", required_argument, nullptr, keyCrf},
@@ -361,6 +365,9 @@ std::optional<CaptureOptions> ParseCaptureOptions(int argc, char* const* argv, s
         case keyBenchmark:
             options.benchmark = true;
             continue;
+        case keyListWindows:
+            options.listWindows = true;
+            continue;
         case keyLossless:
             options.encoding.lossless = true;
             given.push_back(key);
@@ -394,7 +401,7 @@ std::optional<CaptureOptions> ParseCaptureOptions(int argc, char* const* argv, s
         error = std::string("unexpected argument '") + argv[optind] + "' (see --help)";
         return std::nullopt;
     }
-    if (options.help || options.version) {
+    if (options.help || options.version || options.listWindows) {
         return options;
     }
     if (error = CheckCombination(options, given); !error.empty()) {

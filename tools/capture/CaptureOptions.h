@@ -46,6 +46,7 @@ struct CaptureOptions {
     bool verbose = false;     // the engine's debugger texts on stderr
     bool help = false;
     bool version = false;
+    bool listWindows = false; // print the show's timeline and stop
 };
 
 // Parses argv in the GNU way (--name value, --name=value, -h, -V, -v); on a bad option

@@ -1,6 +1,7 @@
 // vellomire-capture: the show, or one scene, on a virtual clock, to PNG files or a video.
 
 #include "demo/DataFolder.h"
+#include "demo/Timeline.h"
 #include "platform/win32/OpenedFile.h"
 #include "platform/win32/Windows.h"
 #include "tools/capture/Capture.h"
@@ -225,6 +226,13 @@ int main(int argc, char** argv) {
     }
     if (options.version) {
         std::puts("vellomire-capture " VELLOMIRE_VERSION);
+        return 0;
+    }
+    if (options.listWindows) {
+        for (const TimelineWindow& window : TimelineWindows()) {
+            std::printf("%s %g %g\n", SceneName(window.scene), static_cast<double>(window.start),
+                        static_cast<double>(window.end));
+        }
         return 0;
     }
     std::optional<CapturePlan> plan = PlanCapture(options, error);

@@ -91,7 +91,7 @@ TEST(CaptureOptions, RefusesBadInputWithAReason) {
     }
 }
 
-TEST(CaptureOptions, HelpAndVersionNeedNoOutput) {
+TEST(CaptureOptions, HelpVersionAndListWindowsNeedNoOutput) {
     std::string error;
     const auto help = Parse({"--help"}, error);
     ASSERT_TRUE(help);
@@ -99,6 +99,9 @@ TEST(CaptureOptions, HelpAndVersionNeedNoOutput) {
     const auto version = Parse({"-V"}, error);
     ASSERT_TRUE(version);
     EXPECT_TRUE(version->version);
+    const auto windows = Parse({"--list-windows"}, error);
+    ASSERT_TRUE(windows);
+    EXPECT_TRUE(windows->listWindows);
 }
 
 // Which frames a request gives, or that it is refused before anything runs.
