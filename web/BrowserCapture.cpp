@@ -1,9 +1,8 @@
 #include "web/BrowserCapture.h"
 
-#include "demo/Demo.h"
+#include "demo/VirtualClock.h"
 #include "platform/d3d8/ReadBack.h"
 #include "platform/win32/BrowserPage.h"
-#include "platform/win32/Host.h"
 
 #include <emscripten.h>
 
@@ -46,30 +45,22 @@ std::optional<BrowserCaptureJob> CaptureJobOfPage() {
 }
 
 int RunBrowserCapture(const BrowserCaptureJob& job) {
-    host::CaptureSettings settings;
-    settings.fpsNumerator = job.fps;
-    host::EnterCapture(settings);
-    host::SetVirtualFrame(0);
-    host::SetDrawingEnabled(job.schedule.Contains(0));
     ReadBackImage picture;
-    host::SetPresentHook([&job, &picture] {
-        const std::uint64_t frame = host::VirtualFrame();
+    VirtualClockRun run;
+    run.settings.fpsNumerator = job.fps;
+    run.drawn = [&job](std::uint64_t frame) { return job.schedule.Contains(frame); };
+    run.lastFrame = job.schedule.Last();
+    run.presented = [&job, &picture](std::uint64_t frame) {
         if (job.schedule.Contains(frame) &&
             ReadBack(LiveGLDevice(), ReadBackSource::Presented, picture)) {
             HandFrameToPage(static_cast<double>(frame), picture.width, picture.height,
                             picture.rgb.data());
         }
-        host::SetVirtualFrame(frame + 1);
-        host::SetDrawingEnabled(job.schedule.Contains(frame + 1));
-        if (frame + 1 > job.schedule.Last()) {
-            browser::RequestClose();
-        }
         // The page gets its turn now and then, and after every frame it was given.
         if (job.schedule.Contains(frame) || frame % 30 == 0) {
             browser::Yield();
         }
-    });
-    const int status = RunDemo(ShowScenes());
-    host::SetPresentHook(nullptr);
-    return status;
+        return true;
+    };
+    return RunOnVirtualClock(run);
 }

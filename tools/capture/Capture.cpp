@@ -1,6 +1,6 @@
 #include "tools/capture/Capture.h"
 
-#include "demo/Demo.h"
+#include "demo/VirtualClock.h"
 #include "platform/d3d8/ReadBack.h"
 #include "platform/win32/Host.h"
 #include "tools/capture/CapturePlan.h"
@@ -9,20 +9,12 @@
 #include "tools/capture/StopSignal.h"
 #include "tools/capture/WindowRates.h"
 
-#include <SDL.h>
 #include <memory>
 
 namespace {
 
-// Asks the window to close, as a user would: the driver then ends after this frame.
-void RequestStop() {
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    SDL_PushEvent(&quit);
-}
-
-// Runs at every present: hands a scheduled frame to the writer, then moves the virtual clock
-// on by one frame and decides whether the next frame draws pixels at all.
+// Runs at every present: hands a scheduled frame to the writer, or ends the show on a stop
+// signal or a failed write.
 class FrameGrabber {
   public:
     explicit FrameGrabber(const CaptureJob& captureJob)
@@ -31,19 +23,23 @@ class FrameGrabber {
             writer = std::make_unique<FrameWriter>(*job.sink, job.writerThreads, job.outputWidth,
                                                    job.outputHeight);
         }
-        host::CaptureSettings settings;
-        settings.width = host::PictureFor(job.outputWidth, job.outputHeight).width;
-        settings.height = host::PictureFor(job.outputWidth, job.outputHeight).height;
-        settings.supersample = job.supersample;
-        settings.fpsNumerator = job.fps.num;
-        settings.fpsDenominator = job.fps.den;
-        host::EnterCapture(settings);
-        host::SetVirtualFrame(0);
-        host::SetDrawingEnabled(job.schedule.Contains(0));
-        host::SetPresentHook([this] { Presented(); });
     }
 
-    ~FrameGrabber() { host::SetPresentHook(nullptr); }
+    // Plays the show over the job's schedule.
+    int Run() {
+        VirtualClockRun run;
+        const host::PictureSize picture = host::PictureFor(job.outputWidth, job.outputHeight);
+        run.settings.width = picture.width;
+        run.settings.height = picture.height;
+        run.settings.supersample = job.supersample;
+        run.settings.fpsNumerator = job.fps.num;
+        run.settings.fpsDenominator = job.fps.den;
+        run.drawn = [this](std::uint64_t frame) { return job.schedule.Contains(frame); };
+        run.lastFrame = job.schedule.Last();
+        run.presented = [this](std::uint64_t frame) { return Presented(frame); };
+        return RunOnVirtualClock(run);
+    }
+
     FrameGrabber(const FrameGrabber&) = delete;
     FrameGrabber& operator=(const FrameGrabber&) = delete;
 
@@ -71,14 +67,12 @@ class FrameGrabber {
     }
 
   private:
-    void Presented() {
-        const std::uint64_t frame = host::VirtualFrame();
+    bool Presented(std::uint64_t frame) {
         if (stopSignal == 0 && StopSignal() != 0) {
             stopSignal = StopSignal();
         }
         if (stopSignal != 0 || Failed()) {
-            RequestStop();
-            return;
+            return false;
         }
         if (job.schedule.Contains(frame)) {
             if (writer == nullptr) {
@@ -89,11 +83,7 @@ class FrameGrabber {
             }
             progress.FrameDone(frame);
         }
-        host::SetVirtualFrame(frame + 1);
-        host::SetDrawingEnabled(job.schedule.Contains(frame + 1));
-        if (frame + 1 > job.schedule.Last()) {
-            RequestStop();
-        }
+        return true;
     }
 
     void Grab(std::uint64_t frame) {
@@ -120,6 +110,6 @@ class FrameGrabber {
 
 CaptureOutcome CaptureShow(const CaptureJob& job) {
     FrameGrabber grabber(job);
-    const int status = RunDemo(ShowScenes());
+    const int status = grabber.Run();
     return grabber.Finish(status);
 }

@@ -16,7 +16,6 @@
 #include "tools/capture/VideoSink.h"
 #include "tools/capture/WavFile.h"
 
-#include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -247,9 +246,6 @@ int main(int argc, char** argv) {
     }
 
     CatchStopSignals();
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     ShowDebugOutput(options.verbose);
-    // Capture renders off screen whatever display there is; nothing is played.
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
     return Run(request);
 }

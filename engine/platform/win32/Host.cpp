@@ -1,5 +1,8 @@
 #include "platform/win32/Host.h"
 
+#include "platform/win32/WindowRegistry.h"
+#include "platform/win32/Windows.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -56,6 +59,12 @@ void SetPresentHook(std::function<void()> hook) { presentHook = std::move(hook);
 void NotifyPresent() {
     if (presentHook) {
         presentHook();
+    }
+}
+
+void RequestClose() {
+    for (HWND window : win32::LiveWindows()) {
+        PostMessageA(window, WM_CLOSE, 0, 0);
     }
 }
 

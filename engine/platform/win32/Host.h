@@ -63,4 +63,7 @@ void SetDrawingEnabled(bool enabled);
 void SetPresentHook(std::function<void()> hook);
 void NotifyPresent();
 
+// Asks every window to close, as a user would: the driver then ends after the current frame.
+void RequestClose();
+
 } // namespace host

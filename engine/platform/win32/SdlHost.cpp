@@ -185,7 +185,10 @@ void Translate(const SDL_Event& event) {
 
 bool StartSdlVideo() {
     const char* connection = std::getenv("DISPLAY");
-    if (!host::IsCapture() && connection != nullptr) {
+    if (host::IsCapture()) {
+        // Capture renders off screen whatever display there is.
+        SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
+    } else if (connection != nullptr) {
         const char* colon = std::strrchr(connection, ':');
         const char* dot = colon != nullptr ? std::strchr(colon, '.') : nullptr;
         if (dot != nullptr && std::strtol(dot + 1, nullptr, 10) > 0) {
