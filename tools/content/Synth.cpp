@@ -227,7 +227,7 @@ void Instruments::Kick(Waveform& out, double time, float gain) {
         const float t = static_cast<float>(n) / s.rate;
         const float f = 47.0f + 115.0f * std::exp(-t / 0.032f) + 260.0f * std::exp(-t / 0.004f);
         phase = Wrap01(phase + f / s.rate);
-        const float amp = std::min(1.0f, t / 0.0015f) * std::exp(-t / 0.30f) *
+        const float amp = std::min(1.0f, t / 0.0015f) * std::exp(-t / 0.18f) *
                           std::min(1.0f, (0.55f - t) / 0.03f);
         const float click = noise.Next() * std::exp(-t / 0.0025f) * 0.25f;
         const float y = std::tanh(1.1f * (std::sin(kTau * phase) * amp + click)) / std::tanh(1.1f);
@@ -350,7 +350,8 @@ void Instruments::Impact(Waveform& out, double time, float gain) {
         const float t = static_cast<float>(n) / s.rate;
         const float f = 36.0f + 70.0f * std::exp(-t / 0.07f);
         phase = Wrap01(phase + f / s.rate);
-        const float boom = std::sin(kTau * phase) * std::exp(-t / 0.85f) * std::min(1.0f, t / 0.002f);
+        const float boom =
+            std::sin(kTau * phase) * std::exp(-t / 0.5f) * std::min(1.0f, t / 0.002f);
         const float rumble = low.Run(noise.Next()) * std::exp(-t / 0.3f) * 1.2f;
         const float fade = std::min(1.0f, (2.2f - t) / 0.3f);
         const float y = std::tanh(1.3f * (boom + rumble)) * fade * gain;
@@ -405,8 +406,8 @@ void Instruments::Bass(Waveform& out, double time, double length, float note, fl
             filter.Set(110.0f + brightness * (1600.0f * std::exp(-t / 0.11f) + 260.0f), 1.3f, s.rate);
         }
         phase = Wrap01(phase + step);
-        sub = Wrap01(sub + step * 0.5f); // an octave below: weight without mud
-        const float raw = SawBlep(phase, step) * 0.4f + std::sin(kTau * sub) * 0.85f;
+        sub = Wrap01(sub + step); // a sine under the saw for weight
+        const float raw = SawBlep(phase, step) * 0.6f + std::sin(kTau * sub) * 0.55f;
         const float y = std::tanh(1.4f * filter.Run(raw)) * Envelope(t, 0.003f, hold, release) * gain;
         Add(out, s.first + n, y, y);
     }
@@ -470,6 +471,19 @@ void Instruments::Stab(Waveform& out, double time, const std::vector<float>& not
             out, time, 1.0, note, 5, 18.0f, gain / std::sqrt(static_cast<float>(notes.size())),
             [&](float t) { return 250.0f + brightness * 7000.0f * std::exp(-t / 0.16f); },
             [&](float t) { return std::min(1.0f, t / 0.002f) * std::exp(-t / 0.28f) * std::min(1.0f, (1.0f - t) / 0.1f); });
+    }
+}
+
+void Instruments::Sweep(Waveform& out, double from, double to, const std::vector<float>& notes,
+                        float gain) {
+    const float length = static_cast<float>(to - from);
+    for (float note : notes) {
+        SawStack(
+            out, from, length, note, 5, 25.0f, gain / std::sqrt(static_cast<float>(notes.size())),
+            [&](float t) { return 200.0f * std::pow(40.0f, t / length); },
+            [&](float t) {
+                return std::min(1.0f, t / length * 2.0f) * std::min(1.0f, (length - t) / 0.01f);
+            });
     }
 }
 

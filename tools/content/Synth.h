@@ -75,6 +75,9 @@ struct Instruments {
     static void Lead(Waveform& out, double time, double length, float note, float gain,
                      float fromNote);
     static void Bell(Waveform& out, double time, float note, float gain, float pan);
+    // A held chord whose low-pass filter opens from 200 Hz to 8 kHz over [from, to).
+    static void Sweep(Waveform& out, double from, double to, const std::vector<float>& notes,
+                      float gain);
 };
 
 // A monophonic acid line: one resonant filtered saw across the given steps, with slides.

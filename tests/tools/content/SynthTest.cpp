@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <set>
 
 using namespace content;
 
@@ -102,4 +103,47 @@ TEST(SoundtrackPlan, EveryChangeAndAccentLiesOnTheEighthNoteGridInsideTheShow) {
     }
     EXPECT_GE(kSoundtrackSeconds, 204.0);
     EXPECT_LE(kSoundtrackSeconds, 206.0);
+}
+
+// The piece as written down while rendering: no line rubs a semitone against the pad's chord
+// under it, every phrase is played whole, the harmony leaves A minor and comes back, and the
+// lead-ins into sections vary (four kinds, never one kind three times running).
+TEST(SoundtrackScore, LinesFitTheHarmonyPhrasesAreWholeAndLeadInsVary) {
+    Score score;
+    MakeSoundtrack(22050, &score);
+    auto distance = [](float a, float b) {
+        const int d = ((static_cast<int>(std::lround(a - b)) % 12) + 12) % 12;
+        return std::min(d, 12 - d);
+    };
+    int clashes = 0;
+    for (const Score::Note& n : score.notes) {
+        for (const Score::Harmony& h : score.harmony) {
+            if (h.to <= n.time + 1e-6 || h.from >= n.time + n.length - 1e-6) {
+                continue;
+            }
+            const bool chordTone = std::any_of(h.tones.begin(), h.tones.end(),
+                                               [&](float t) { return distance(n.note, t) == 0; });
+            const bool rubs = std::any_of(h.tones.begin(), h.tones.end(),
+                                          [&](float t) { return distance(n.note, t) == 1; });
+            if (!chordTone && rubs && ++clashes <= 5) {
+                ADD_FAILURE() << "note " << n.note << " at " << n.time
+                              << " s against the chord from " << h.from << " s";
+            }
+        }
+    }
+    EXPECT_GT(score.notes.size(), 1000u);
+    EXPECT_EQ(clashes, 0);
+    EXPECT_TRUE(score.cutPhrases.empty())
+        << "first cut phrase at " << score.cutPhrases.front() << " s";
+    EXPECT_GE(score.keys.size(), 3u);
+    EXPECT_EQ(score.keys.front(), 0.0f);
+    EXPECT_EQ(score.keys.back(), 0.0f);
+
+    ASSERT_EQ(score.leadIns.size(), 12u);
+    EXPECT_EQ(std::set<LeadIn>(score.leadIns.begin(), score.leadIns.end()).size(), 4u);
+    for (std::size_t i = 2; i < score.leadIns.size(); ++i) {
+        EXPECT_FALSE(score.leadIns[i] == score.leadIns[i - 1] &&
+                     score.leadIns[i] == score.leadIns[i - 2])
+            << i;
+    }
 }
