@@ -19,7 +19,32 @@ float RoundedBoxDistance(float x, float y, float halfW, float halfH, float radiu
     return outside + std::min(std::max(qx, qy), 0.0f) - radius;
 }
 
+float SegmentDistance(float x, float y, float ax, float ay, float bx, float by) {
+    const float dx = bx - ax, dy = by - ay;
+    const float t = std::clamp(((x - ax) * dx + (y - ay) * dy) / (dx * dx + dy * dy), 0.0f, 1.0f);
+    return std::hypot(x - ax - t * dx, y - ay - t * dy);
+}
+
 } // namespace
+
+// The scene draws every marble at the origin through a camera at (0, 0, -6) aimed at
+// (2 - c, 0.5 r - 2.5, 0) with a vertical field of view of 5 pi / 16, over the backdrop, a
+// 4 x 3 quad seen from 3.5 away with a field of view of pi / 4.
+BoardPlace MarblePlace(int r, int c) {
+    const double tx = 2 - c, ty = 0.5 * r - 2.5, tz = 6; // the target, seen from the eye
+    const double fl = std::sqrt(tx * tx + ty * ty + tz * tz);
+    const double f[3] = {tx / fl, ty / fl, tz / fl};
+    const double rl = std::hypot(f[2], f[0]);
+    const double right[3] = {f[2] / rl, 0, -f[0] / rl}; // up x forward
+    const double up[3] = {f[1] * right[2] - f[2] * right[1], f[2] * right[0] - f[0] * right[2],
+                          f[0] * right[1] - f[1] * right[0]};
+    const double depth = 6 * f[2];
+    const double halfView = std::tan(5 * 3.14159265358979 / 32);
+    const double sx = 6 * right[2] / depth / halfView,
+                 sy = 6 * up[2] / depth / halfView;                     // -1..1 up
+    const double backdrop = 3.5 * std::tan(3.14159265358979 / 8) * 160; // pixels per unit of sx, sy
+    return {static_cast<float>(320 + sx * backdrop), static_cast<float>(240 - sy * backdrop)};
+}
 
 Image MakePuzzleBackdrop() {
     const int w = 640, h = 480;
@@ -43,6 +68,13 @@ Image MakePuzzleBackdrop() {
         }
     }
     bokeh = Blur(bokeh, 1, false);
+    BoardPlace places[11][5];
+    for (int r = 0; r < 11; ++r) {
+        for (int c = 0; c < 5; ++c) {
+            places[r][c] = MarblePlace(r, c);
+        }
+    }
+    const float middle = places[5][0].y; // the row where matches are made
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             float px = F(x) + 0.5f - F(w) / 2, py = F(y) + 0.5f - F(h) / 2;
@@ -62,6 +94,41 @@ Image MakePuzzleBackdrop() {
             c = Mix(c, inside, panel * 0.92f);
             float rim = std::exp(-(d * d) / 18.0f) * 0.8f + std::exp(-std::fabs(d) / 14.0f) * 0.25f;
             c = c + Hex(0x6FA8FF) * (rim * 0.55f);
+            // The board on the panel: a groove down each column, a socket at each of the 55
+            // places, and the middle row lit warm between two arrows.
+            const float fx = F(x) + 0.5f, fy = F(y) + 0.5f;
+            float socket = 1e9f, groove = 1e9f;
+            for (int col = 0; col < 5; ++col) {
+                for (int r = 0; r < 11; ++r) {
+                    const BoardPlace& p = places[r][col];
+                    socket = std::min(socket, std::hypot(fx - p.x, fy - p.y));
+                    if (r > 0) {
+                        const BoardPlace& q = places[r - 1][col];
+                        groove = std::min(groove, SegmentDistance(fx, fy, q.x, q.y, p.x, p.y));
+                    }
+                }
+            }
+            const float inPanel = Smoothstep(0.0f, -10.0f, d);
+            const float row = std::fabs(fy - middle);
+            c = c + Hex(0xFFA030) * ((Smoothstep(26.0f, 20.0f, row) * 0.16f +
+                                      std::exp(-(row - 23) * (row - 23) / 3.0f) * 0.5f) *
+                                     inPanel);
+            c = Mix(c, Hex(0x030308), Smoothstep(12.0f, 9.0f, groove) * 0.75f * inPanel);
+            c = c +
+                Hex(0x4C6FB0) * (std::exp(-(groove - 10) * (groove - 10) / 2.0f) * 0.25f * inPanel);
+            const float lit = std::clamp((fy - middle) / 200.0f, -1.0f, 1.0f); // light from above
+            c = Mix(c, Hex(0x010104), Smoothstep(18.0f, 15.5f, socket) * inPanel);
+            const Rgb ring = row < 15 ? Hex(0xFFC060) : Hex(0x8FB8FF);
+            c = c + ring * (std::exp(-(socket - 17) * (socket - 17) / 2.5f) *
+                            (0.55f + 0.15f * lit) * inPanel);
+            for (float side : {-1.0f, 1.0f}) {
+                // An arrow beside each end of the middle row, pointing at the board.
+                const float tip = side < 0 ? places[5][0].x - 40 : places[5][4].x + 40;
+                const float back = (fx - tip) * side; // 0 at the tip, 16 at the base
+                const float arrow =
+                    back >= 0 && back <= 16 ? Smoothstep(1.0f, -1.0f, row - back * 0.6f) : 0.0f;
+                c = Mix(c, Hex(0xFFC060), arrow);
+            }
             // Vignette.
             float r = std::hypot(px / F(w), py / F(h));
             c = c * (1.05f - 0.6f * r * r);

@@ -49,6 +49,23 @@ Image MakeMarble(int colour) {
             float cloud = 0.5f + 0.5f * Fbm(u * 8, v * 8, 8, 3, 0.5f, s.seed + 5);
             Rgb base = Mix(s.deep, s.body, 0.35f + 0.65f * cloud);
             Rgb c = Mix(base, s.vein, std::min(1.0f, vein * 0.9f + fine * 0.35f));
+            // Each colour has its own pattern too, drawn dark so that the marble's bright
+            // light does not wash it out. The marble maps the texture by position around its
+            // corner (0, 0), a third of it across: red stays plain, blue gets three stripes,
+            // green a ring, orange a cross.
+            const float cu = u * 3 - std::floor(u * 3) - 0.5f,
+                        cv = v * 3 - std::floor(v * 3) - 0.5f;
+            const Rgb dark = s.deep * 0.25f;
+            if (colour == 2) {
+                c = Mix(c, dark, 0.9f * Smoothstep(0.0f, 0.3f, std::cos(kTau * 6 * u)));
+            } else if (colour == 3) {
+                const float su = cu + (cu < 0 ? 0.5f : -0.5f), sv = cv + (cv < 0 ? 0.5f : -0.5f);
+                c = Mix(c, dark,
+                        0.9f * Smoothstep(0.14f, 0.1f, std::fabs(std::hypot(su, sv) - 0.28f)));
+            } else if (colour == 4) {
+                c = Mix(c, dark,
+                        0.95f * Smoothstep(0.32f, 0.38f, std::max(std::fabs(cu), std::fabs(cv))));
+            }
             image.At(x, y) = c;
         }
     }

@@ -19,7 +19,13 @@ Image MakeLandTiles(); // Checker, 256 x 256
 Image MakeWater();     // LafBlauwtje, 256 x 256
 
 // Full pictures.
-Image MakePuzzleBackdrop(); // PeskyBack, 640 x 480: calm dark middle for the board
+Image MakePuzzleBackdrop(); // PeskyBack, 640 x 480: the board's 55 sockets, middle row marked
+// Where the marble of board row r (0..10, top to bottom), column c (0..4) appears on
+// PeskyBack, in its pixels.
+struct BoardPlace {
+    float x, y;
+};
+BoardPlace MarblePlace(int r, int c);
 Image MakeLandscape();      // Tolm1, 640 x 480: mountains, lake and dusk sky
 Image MakeTunnelRings();    // Wendo2, 256 x 256: cold rings and spokes around the centre
 Image MakeTunnelPetals();   // Wendo, 256 x 256: warm spiral petals around the centre

@@ -58,19 +58,69 @@ TEST(Font, RendersTextWiderWithALargerXScaleAndFailsOnAMissingFile) {
     EXPECT_FALSE(missing.Open("/no/such/font.ttf"));
 }
 
-// The four marble colours must be told apart at a glance on a 16-pixel marble.
-TEST(Textures, MarbleColoursAreClearlyDifferent) {
+// The four marble colours must be told apart at a glance on a 16-pixel marble, by hue and,
+// for a colour-blind viewer, by pattern: in the part a marble shows (the third of the
+// texture around its corner) the dark texels of each colour lie in a shape of their own.
+TEST(Textures, MarbleColoursDifferInHueAndPattern) {
     Rgb means[4];
+    std::vector<bool> dark[4];
+    int darkCount[4] = {};
     for (int c = 0; c < 4; ++c) {
         const Image marble = MakeMarble(c + 1);
         for (const Rgb& p : marble.pixels) {
             means[c] = means[c] + p * (1.0f / static_cast<float>(marble.pixels.size()));
         }
+        for (int y = -11; y < 11; ++y) {
+            for (int x = -11; x < 11; ++x) {
+                const Rgb p = marble.Wrapped(x, y);
+                dark[c].push_back(p.r + p.g + p.b < 0.25f);
+                darkCount[c] += dark[c].back();
+            }
+        }
     }
+    const int shown = static_cast<int>(dark[0].size());
+    EXPECT_LT(darkCount[0], shown / 20) << "the plain one";
     for (int a = 0; a < 4; ++a) {
+        if (a > 0) {
+            EXPECT_GT(darkCount[a], shown / 6) << a + 1;
+        }
         for (int b = a + 1; b < 4; ++b) {
             const Rgb d = means[a] - means[b];
             EXPECT_GT(std::sqrt(d.r * d.r + d.g * d.g + d.b * d.b), 0.25f) << a + 1 << " vs " << b + 1;
+            int differing = 0;
+            for (int i = 0; i < shown; ++i) {
+                differing +=
+                    dark[a][static_cast<std::size_t>(i)] != dark[b][static_cast<std::size_t>(i)];
+            }
+            EXPECT_GT(differing, shown / 6) << a + 1 << " vs " << b + 1;
+        }
+    }
+}
+
+// The backdrop shows the board: a dark socket with a lit rim at each of the 55 places the
+// marbles are drawn at, the middle row's rims warm and the others cold.
+TEST(Textures, PuzzleBackdropShowsEveryPlaceAndMarksTheMiddleRow) {
+    const Image backdrop = MakePuzzleBackdrop();
+    auto luma = [](Rgb p) { return 0.3f * p.r + 0.59f * p.g + 0.11f * p.b; };
+    for (int r = 0; r < 11; ++r) {
+        for (int c = 0; c < 5; ++c) {
+            SCOPED_TRACE(testing::Message() << "row " << r << " column " << c);
+            const BoardPlace p = MarblePlace(r, c);
+            ASSERT_GT(p.x, 20.0f);
+            ASSERT_LT(p.x, 620.0f);
+            ASSERT_GT(p.y, 20.0f);
+            ASSERT_LT(p.y, 460.0f);
+            Rgb rim;
+            for (int k = 0; k < 16; ++k) {
+                const float a = 6.2831853f * static_cast<float>(k) / 16;
+                rim = rim + backdrop.At(static_cast<int>(p.x + 17 * std::cos(a)),
+                                        static_cast<int>(p.y + 17 * std::sin(a))) *
+                                (1.0f / 16);
+            }
+            const float centre = luma(backdrop.At(static_cast<int>(p.x), static_cast<int>(p.y)));
+            EXPECT_LT(centre, 0.03f);
+            EXPECT_GT(luma(rim), centre + 0.12f);
+            EXPECT_EQ(rim.r > rim.b, r == 5);
         }
     }
 }
