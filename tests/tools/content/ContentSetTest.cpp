@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -123,6 +124,18 @@ TEST(Textures, PuzzleBackdropShowsEveryPlaceAndMarksTheMiddleRow) {
             EXPECT_EQ(rim.r > rim.b, r == 5);
         }
     }
+}
+
+// The Test scene's ball is drawn three times additively, each lit by full ambient and diffuse
+// light: six times its skin must stay under white.
+TEST(Textures, BallSkinLeavesHeadroomForItsSixfoldLight) {
+    const Image skin = MakeToadstool();
+    float brightest = 0;
+    for (const Rgb& p : skin.pixels) {
+        brightest = std::max({brightest, p.r, p.g, p.b});
+    }
+    EXPECT_LE(brightest * 6, 1.0f);
+    EXPECT_GE(brightest * 6, 0.6f);
 }
 
 TEST(CommandLine, NeedsAnOutputFolder) {
