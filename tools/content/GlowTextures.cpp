@@ -56,9 +56,11 @@ Image MakeSpike() {
 }
 
 Image MakeWhiteDot() {
+    // Broad and full: the white cloud's particles are drawn small and dim, so each lights
+    // its whole sprite.
     return Sprite(64, [](float u, float v) {
         float r = std::hypot(u - 0.5f, v - 0.5f) * 2;
-        float glow = Falloff(r, 3.0f);
+        float glow = std::min(1.0f, 1.6f * Falloff(r, 0.8f));
         return Rgb{glow, glow, glow};
     });
 }

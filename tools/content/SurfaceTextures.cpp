@@ -192,8 +192,8 @@ Image MakeLandTiles() {
             float line = Smoothstep(0.04f, 0.0f, std::fabs(diagonal));
             float u = (F(x) + 0.5f) / F(size), v = (F(y) + 0.5f) / F(size);
             float grain = 0.5f + 0.5f * Fbm(u * 16, v * 16, 16, 3, 0.5f, 501);
-            Rgb c = white ? Mix(Hex(0xC8C8C8), Hex(0xF4F4F0), grain)
-                          : Mix(Hex(0x101014), Hex(0x303036), grain);
+            Rgb c = white ? Mix(Hex(0xE4E4E4), Hex(0xFFFFFC), grain)
+                          : Mix(Hex(0x585860), Hex(0x74747C), grain);
             float inner = Smoothstep(0.0f, 0.08f, std::min(std::fabs(diagonal), 1.0f)) *
                           (0.85f + 0.15f * Smoothstep(0.5f, 0.1f, std::fabs(diagonal)));
             c = c * (0.8f + 0.2f * inner);
@@ -218,8 +218,8 @@ Image MakeWater() {
             float caustic = std::pow(Clamp01(0.5f + 0.25f * a + 0.2f * b * c1), 3.0f);
             float u = (F(x) + 0.5f) / F(size), v = (F(y) + 0.5f) / F(size);
             float depth = 0.5f + 0.5f * Fbm(u * 8, v * 8, 8, 3, 0.5f, 601);
-            Rgb c = Mix(Hex(0x031A3C), Hex(0x0A4C8C), depth);
-            c = c + Hex(0x5AC8FF) * (caustic * 0.9f);
+            Rgb c = Mix(Hex(0x4484BE), Hex(0x70BCF4), depth);
+            c = c + Hex(0x8AD8FF) * (caustic * 0.9f);
             image.At(x, y) = c;
         }
     }

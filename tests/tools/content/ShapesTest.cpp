@@ -139,5 +139,24 @@ TEST(Scape, LiesWellBelowTheFlightPathWithLakesALowRimAndGentleSlopes) {
     // no cliffs out to the rim.
     EXPECT_LT(steepestNear, 1.5f);
     EXPECT_LT(steepest, 2.0f);
+
+    // The light runs horizontally and the land turns under it: relief, not flat ground, is what
+    // it lights. Near the flight path the slopes catch on average (over the light's directions)
+    // at least 15 % of the light.
+    double caught = 0;
+    int samplesNear = 0;
+    for (int row = 1; row + 1 < kScapeSize; ++row) {
+        for (int col = 1; col + 1 < kScapeSize; ++col) {
+            if (std::hypot(static_cast<float>(col - 32), static_cast<float>(row - 32)) >= 20) {
+                continue;
+            }
+            const double gx = (height(col + 1, row) - height(col - 1, row)) / 2.0;
+            const double gz = (height(col, row + 1) - height(col, row - 1)) / 2.0;
+            // Averaged over all directions, max(0, cos) of the slope's normal against the light.
+            caught += std::hypot(gx, gz) / std::sqrt(1 + gx * gx + gz * gz) / 3.14159265;
+            ++samplesNear;
+        }
+    }
+    EXPECT_GE(caught / samplesNear, 0.15);
     EXPECT_FLOAT_EQ(ScapeHeight(-1), 1.0f + 1.0f / 3.85f);
 }
