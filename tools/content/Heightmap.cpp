@@ -15,8 +15,8 @@ float ScapeHeight(std::int8_t sample) { return 1.0f - static_cast<float>(sample)
 // Ground 8 to 20 units under it lets the view's upper part pass over the land into the sky
 // (where the particle clouds are); the water sheet (y -13.45) floods the valleys into lakes
 // with islands, and the rim stays below y -3 so it never closes the horizon. The light runs
-// horizontally, so flat ground gets only ambient light: slopes are kept moderate, below a
-// unit of height per grid step, and lit wherever they face the light.
+// horizontally, so flat ground gets only ambient light: the hills are steep enough to catch
+// it wherever they face it, but never rise more than 1.25 per grid step.
 std::vector<std::int8_t> MakeScape() {
     std::vector<float> heights;
     heights.reserve(kScapeSize * kScapeSize);

@@ -138,6 +138,33 @@ TEST(Textures, BallSkinLeavesHeadroomForItsSixfoldLight) {
     EXPECT_GE(brightest * 6, 0.6f);
 }
 
+// At its widest swell (a quad 2.6 wide a unit from the camera, the view 1.105 wide there) the
+// logo shows only the middle 42 % of its picture: no letter may lie outside it.
+TEST(Textures, LogoLetteringFitsTheViewAtItsWidestSwell) {
+    Fonts fonts;
+    ASSERT_TRUE(fonts.bold.Open(kBoldFontPath));
+    ASSERT_TRUE(fonts.book.Open(kBookFontPath));
+    const Image logo = MakeLogo(fonts);
+    const float half = 0.5f * 1.105f / 2.6f * static_cast<float>(logo.width);
+    float outside = 0, inside = 0;
+    for (int y = 0; y < logo.height; ++y) {
+        if (std::abs(y - 28) <= 6 || std::abs(y - 172) <= 6) {
+            continue; // the two rules run across the whole picture
+        }
+        for (int x = 0; x < logo.width; ++x) {
+            const Rgb p = logo.At(x, y);
+            const float ink = std::max({p.r, p.g, p.b});
+            float& brightest =
+                std::fabs(static_cast<float>(x) + 0.5f - static_cast<float>(logo.width) / 2) > half
+                    ? outside
+                    : inside;
+            brightest = std::max(brightest, ink);
+        }
+    }
+    EXPECT_GT(inside, 0.8f);
+    EXPECT_LT(outside, 0.3f);
+}
+
 TEST(CommandLine, NeedsAnOutputFolder) {
     EXPECT_NE(std::system(VELLOMIRE_CONTENT_PROGRAM " >/dev/null 2>&1"), 0);
     EXPECT_NE(std::system(VELLOMIRE_CONTENT_PROGRAM " --bogus >/dev/null 2>&1"), 0);
