@@ -37,19 +37,20 @@ function write(name, bytes) {
 }
 
 // The logo is a 24-bit bottom-up BMP that draws "VELLOMIRE" on 640 x 200; the V with its glow
-// lies in the 70 x 70 square at (69, 56) from the top left. The icon is that square averaged
-// down to 32 x 32, as an ICO holding one 32-bit bitmap.
+// lies in the 36 x 36 square at (192, 76) from the top left, the square dist/CMakeLists.txt cuts
+// the desktop icon from. The favicon is that square scaled to 32 x 32, as an ICO holding one
+// 32-bit bitmap.
 function favicon(bmp) {
   const offset = bmp.readUInt32LE(10);
   const width = bmp.readInt32LE(18);
   const height = bmp.readInt32LE(22);
+  const [x0, y0, side] = [192, 76, 36];
   if (bmp.toString('latin1', 0, 2) !== 'BM' || bmp.readUInt16LE(28) !== 24 || height <= 0 ||
-      width < 139 || height < 126) {
+      width < x0 + side || height < y0 + side) {
     throw new Error(`${logoBmp}: not the 24-bit logo`);
   }
   const row = Math.ceil((width * 3) / 4) * 4;
   const size = 32;
-  const [x0, y0, side] = [69, 56, 70];
   const pixels = Buffer.alloc(size * size * 4);
   for (let y = 0; y < size; ++y) {
     for (let x = 0; x < size; ++x) {
