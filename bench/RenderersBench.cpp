@@ -21,9 +21,9 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
-#include <cstdint>
 
 namespace {
 

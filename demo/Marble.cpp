@@ -283,7 +283,8 @@ void Marble::RenderCloud(Timer& timer, float t) {
     // every added triangle would otherwise still add them, and the screen would stay grey.
     renderer->SetAmbient(marble_timing::Faded(0x00131313, fade));
     renderer->EnableAdditive();
-    ReportDrawFailure(EnableFog(*application, marble_timing::Faded(backdrop, fade), -10.0f, 230.6f));
+    ReportDrawFailure(
+        EnableFog(*application, marble_timing::Faded(backdrop, fade), -10.0f, 230.6f));
     Draw();
     ReportDrawFailure(DisableFog(*application));
 

@@ -4,7 +4,9 @@
 
 Application::Application(UINT adapterOrdinal) : adapter(adapterOrdinal) {}
 
-Application::~Application() { Release(); }
+Application::~Application() {
+    Release();
+}
 
 void Application::Release() {
     active = false;
@@ -47,7 +49,9 @@ bool Application::SetTitle(const char* text) {
     return SetWindowTextA(window, text) != FALSE;
 }
 
-void Application::SetMessageHook(MessageHook hook) { messageHook = std::move(hook); }
+void Application::SetMessageHook(MessageHook hook) {
+    messageHook = std::move(hook);
+}
 
 void Application::ClearTarget(D3DCOLOR color) {
     if (deviceUsable && device != nullptr) {

@@ -9,7 +9,7 @@
 #include <functional>
 
 class Application {
-public:
+  public:
     using MessageHook = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
 
     // Shared dynamic vertex buffer: 65,536 vertices of 36 bytes (position, normal, diffuse
@@ -52,7 +52,7 @@ public:
     void ClearTarget(D3DCOLOR color);
     void ClearDepth(float z);
 
-protected:
+  protected:
     static constexpr const char* className = "Quorvane";
     static constexpr const char* propertyName = "classPtr";
 

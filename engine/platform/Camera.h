@@ -5,7 +5,7 @@
 #include "platform/d3d8/D3D8.h"
 
 class Camera {
-public:
+  public:
     D3DVECTOR position{0.0f, 0.0f, -4.0f};
     D3DVECTOR target{0.0f, 0.0f, 0.0f};
     float fieldOfView = 0.785398163f; // pi/4, bits 0x3F490FDB

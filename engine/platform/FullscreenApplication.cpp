@@ -214,7 +214,8 @@ LRESULT FullscreenApplication::HandleMessage(UINT message, WPARAM wParam, LPARAM
             return 0;
         }
         break;
-    default: break;
+    default:
+        break;
     }
     if (messageHook) {
         return messageHook(window, message, wParam, lParam);

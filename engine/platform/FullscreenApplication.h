@@ -5,7 +5,7 @@
 #include "platform/Application.h"
 
 class FullscreenApplication : public Application {
-public:
+  public:
     explicit FullscreenApplication(UINT adapterOrdinal) : Application(adapterOrdinal) {}
     ~FullscreenApplication() override = default;
 
@@ -23,7 +23,7 @@ public:
     // time, short enough that the picture is back within a few frames.
     static constexpr DWORD lostDeviceWaitMilliseconds = 50;
 
-private:
+  private:
     EngineResult CreateDevice(int width, int height);
     EngineResult UpdateDevice();
 };

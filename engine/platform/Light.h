@@ -7,7 +7,7 @@
 #include <type_traits>
 
 class Light : public D3DLIGHT8 {
-public:
+  public:
     // A white directional light shining along +z; diffuse alpha 0; everything else zero.
     Light();
 

@@ -7,7 +7,7 @@
 #include <type_traits>
 
 class Material : public D3DMATERIAL8 {
-public:
+  public:
     // White diffuse and ambient reflectance with alpha 0; no specular, no emissive, power 0.
     Material();
 

@@ -9,7 +9,9 @@ DWORD Timer::Restart() {
     return start;
 }
 
-DWORD Timer::ElapsedMilliseconds() const { return timeGetTime() - start; }
+DWORD Timer::ElapsedMilliseconds() const {
+    return timeGetTime() - start;
+}
 
 float Timer::ElapsedSeconds() const {
     const auto milliseconds = static_cast<std::int32_t>(ElapsedMilliseconds());

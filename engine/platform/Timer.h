@@ -4,7 +4,7 @@
 #include "platform/win32/Windows.h"
 
 class Timer {
-public:
+  public:
     Timer();
 
     // Starts again from now; returns the new start time.
@@ -14,6 +14,6 @@ public:
     // The same span taken as signed and times 0.001f: exact for spans below 2^31 ms.
     float ElapsedSeconds() const;
 
-private:
+  private:
     DWORD start;
 };

@@ -8,8 +8,8 @@ SoundResult SoundStream::CreateFromFile(bool fromMemory, const void* source, DWO
         return sound_code::memoryWithRange;
     }
     Free();
-    handle = BASS_StreamCreateFile(fromMemory ? TRUE : FALSE, source, offset, length,
-                                   BASS_MP3_SETPOS);
+    handle =
+        BASS_StreamCreateFile(fromMemory ? TRUE : FALSE, source, offset, length, BASS_MP3_SETPOS);
     return handle == 0 ? sound_code::streamCreateFailed : sound_code::ok;
 }
 

@@ -6,7 +6,7 @@
 #include "sound/SoundResult.h"
 
 class SoundStream {
-public:
+  public:
     SoundStream() = default;
     ~SoundStream() = default;
     SoundStream(const SoundStream&) = delete;
@@ -22,6 +22,6 @@ public:
     void Free();
     DWORD GetHandle() const { return handle; }
 
-private:
+  private:
     DWORD handle = 0;
 };

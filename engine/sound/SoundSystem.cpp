@@ -20,7 +20,9 @@ SoundSystem::~SoundSystem() {
     --instances;
 }
 
-int SoundSystem::InstanceCount() { return instances; }
+int SoundSystem::InstanceCount() {
+    return instances;
+}
 
 SoundResult SoundSystem::Init(DWORD frequency, HWND window) {
     if (initialized) {
@@ -28,12 +30,18 @@ SoundResult SoundSystem::Init(DWORD frequency, HWND window) {
     }
     if (!BASS_Init(-1, frequency, 0, window)) {
         switch (BASS_ErrorGetCode()) {
-        case BASS_ERROR_DEVICE: return sound_code::deviceNotAccepted;
-        case BASS_ERROR_DRIVER: return sound_code::noDriver;
-        case BASS_ERROR_FORMAT: return sound_code::formatNotSupported;
-        case BASS_ERROR_MEM: return sound_code::outOfMemory;
-        case BASS_ERROR_UNKNOWN: return sound_code::unknownError;
-        default: break; // any other error number is not taken as a failure
+        case BASS_ERROR_DEVICE:
+            return sound_code::deviceNotAccepted;
+        case BASS_ERROR_DRIVER:
+            return sound_code::noDriver;
+        case BASS_ERROR_FORMAT:
+            return sound_code::formatNotSupported;
+        case BASS_ERROR_MEM:
+            return sound_code::outOfMemory;
+        case BASS_ERROR_UNKNOWN:
+            return sound_code::unknownError;
+        default:
+            break; // any other error number is not taken as a failure
         }
     }
     BASS_Start();
@@ -52,13 +60,14 @@ void SoundSystem::Shutdown() {
     }
 }
 
-DWORD SoundSystem::GetChannelFlags(DWORD handle) { return BASS_ChannelGetFlags(handle); }
+DWORD SoundSystem::GetChannelFlags(DWORD handle) {
+    return BASS_ChannelGetFlags(handle);
+}
 
 SoundResult SoundSystem::GetChannelAttributes(DWORD handle, DWORD* frequency, DWORD* volume,
                                               int* pan) {
-    return BASS_ChannelGetAttributes(handle, frequency, volume, pan)
-               ? sound_code::ok
-               : sound_code::attributesFailed;
+    return BASS_ChannelGetAttributes(handle, frequency, volume, pan) ? sound_code::ok
+                                                                     : sound_code::attributesFailed;
 }
 
 SoundResult SoundSystem::SetChannelPosition(DWORD handle, DWORD position) {
@@ -66,4 +75,6 @@ SoundResult SoundSystem::SetChannelPosition(DWORD handle, DWORD position) {
                                                      : sound_code::setPositionFailed;
 }
 
-DWORD SoundSystem::GetChannelPosition(DWORD handle) { return BASS_ChannelGetPosition(handle); }
+DWORD SoundSystem::GetChannelPosition(DWORD handle) {
+    return BASS_ChannelGetPosition(handle);
+}

@@ -7,7 +7,7 @@
 #include "sound/SoundResult.h"
 
 class SoundSystem {
-public:
+  public:
     SoundSystem();
     ~SoundSystem();
     SoundSystem(const SoundSystem&) = delete;
@@ -30,6 +30,6 @@ public:
     // Number of SoundSystem objects alive in the process.
     static int InstanceCount();
 
-private:
+  private:
     bool initialized = false;
 };

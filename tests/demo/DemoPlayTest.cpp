@@ -24,7 +24,7 @@ using Clock = std::chrono::steady_clock;
 Clock::time_point started;
 std::vector<float> musicTimes;
 std::vector<double> wallTimes; // seconds since RunDemo was called
-float escapeAt = 1.0f;          // music time at which Escape is pressed
+float escapeAt = 1.0f;         // music time at which Escape is pressed
 
 // Renders until `escapeAt` seconds of music have passed (or ten seconds of wall time, should
 // the show freeze), then presses Escape.

@@ -61,33 +61,80 @@ TEST(ApplicationModeTest, ChoosesTheSmallestFormatOfTheAcceptedModesOfTheRequest
     } cases[] = {
         {"no mode at all", {}, {}, {}, {}, {}, -24, {}},
         {"no 640 x 480 mode",
-         {Mode(800, 600, D3DFMT_X8R8G8B8), Mode(640, 400, D3DFMT_X8R8G8B8)}, {}, {}, {}, {}, -24, {}},
+         {Mode(800, 600, D3DFMT_X8R8G8B8), Mode(640, 400, D3DFMT_X8R8G8B8)},
+         {},
+         {},
+         {},
+         {},
+         -24,
+         {}},
         {"several formats",
          {Mode(640, 480, D3DFMT_R5G6B5), Mode(640, 480, D3DFMT_X8R8G8B8),
           Mode(640, 480, D3DFMT_X1R5G5B5), Mode(1024, 768, D3DFMT_A8R8G8B8)},
-         {}, {}, {}, {}, 0, D3DFMT_X8R8G8B8},
+         {},
+         {},
+         {},
+         {},
+         0,
+         D3DFMT_X8R8G8B8},
         {"device type check excludes",
          {Mode(640, 480, D3DFMT_X8R8G8B8), Mode(640, 480, D3DFMT_R5G6B5)},
-         {}, {D3DFMT_X8R8G8B8}, {}, {}, 0, D3DFMT_R5G6B5},
+         {},
+         {D3DFMT_X8R8G8B8},
+         {},
+         {},
+         0,
+         D3DFMT_R5G6B5},
         {"depth format check excludes",
          {Mode(640, 480, D3DFMT_X8R8G8B8), Mode(640, 480, D3DFMT_R5G6B5)},
-         {}, {}, {D3DFMT_X8R8G8B8}, {}, 0, D3DFMT_R5G6B5},
+         {},
+         {},
+         {D3DFMT_X8R8G8B8},
+         {},
+         0,
+         D3DFMT_R5G6B5},
         {"depth match check excludes",
          {Mode(640, 480, D3DFMT_X8R8G8B8), Mode(640, 480, D3DFMT_R5G6B5)},
-         {}, {}, {}, {D3DFMT_X8R8G8B8}, 0, D3DFMT_R5G6B5},
+         {},
+         {},
+         {},
+         {D3DFMT_X8R8G8B8},
+         0,
+         D3DFMT_R5G6B5},
         {"every 640 x 480 mode fails a check",
          {Mode(640, 480, D3DFMT_X8R8G8B8), Mode(640, 480, D3DFMT_R5G6B5)},
-         {}, {D3DFMT_X8R8G8B8}, {}, {D3DFMT_R5G6B5}, -24, {}},
+         {},
+         {D3DFMT_X8R8G8B8},
+         {},
+         {D3DFMT_R5G6B5},
+         -24,
+         {}},
         {"the first enumeration fails",
-         {Mode(640, 480, D3DFMT_X8R8G8B8), Mode(640, 480, D3DFMT_R5G6B5)}, {1}, {}, {}, {}, -23, {}},
+         {Mode(640, 480, D3DFMT_X8R8G8B8), Mode(640, 480, D3DFMT_R5G6B5)},
+         {1},
+         {},
+         {},
+         {},
+         -23,
+         {}},
         {"a later enumeration fails after a mode was accepted",
          {Mode(640, 480, D3DFMT_X8R8G8B8), Mode(800, 600, D3DFMT_X8R8G8B8),
           Mode(640, 480, D3DFMT_R5G6B5)},
-         {1}, {}, {}, {}, 0, D3DFMT_R5G6B5},
+         {1},
+         {},
+         {},
+         {},
+         0,
+         D3DFMT_R5G6B5},
         {"a later enumeration fails before any mode was accepted",
          {Mode(640, 480, D3DFMT_X8R8G8B8), Mode(800, 600, D3DFMT_X8R8G8B8),
           Mode(1024, 768, D3DFMT_R5G6B5)},
-         {1}, {}, {}, {}, -23, {}},
+         {1},
+         {},
+         {},
+         {},
+         -23,
+         {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -259,7 +306,7 @@ TEST(ApplicationDeviceTest, NoDirect3DObjectOrWindowClassOrWindowFailsCreate) {
 }
 
 class ApplicationUpdateTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_EQ(fake.Create(), 0);
         fake.Device().ClearCalls();
@@ -271,10 +318,9 @@ protected:
 
 TEST_F(ApplicationUpdateTest, PresentsThenClearsForTheNextFrame) {
     EXPECT_EQ(app.Update(), 0);
-    EXPECT_THAT(fake.Device().Calls(),
-                ElementsAre(Call("TestCooperativeLevel"), Call("Present"),
-                            Call("Clear", 0, D3DCLEAR_TARGET, 0, 0.0f, 0),
-                            Call("Clear", 0, D3DCLEAR_ZBUFFER, 0, 1.0f, 0)));
+    EXPECT_THAT(fake.Device().Calls(), ElementsAre(Call("TestCooperativeLevel"), Call("Present"),
+                                                   Call("Clear", 0, D3DCLEAR_TARGET, 0, 0.0f, 0),
+                                                   Call("Clear", 0, D3DCLEAR_ZBUFFER, 0, 1.0f, 0)));
 }
 
 TEST_F(ApplicationUpdateTest, WhileLostNothingIsPresentedOrCleared) {
@@ -321,7 +367,8 @@ TEST_F(ApplicationUpdateTest, NotResetRebuildsTheBuffersAndDrawsAgain) {
 
     EXPECT_EQ(app.Update(), 0);
     EXPECT_THAT(device.Calls(),
-                ElementsAre(Call("TestCooperativeLevel"), CallOn(oldIndices, "IndexBuffer::Release"),
+                ElementsAre(Call("TestCooperativeLevel"),
+                            CallOn(oldIndices, "IndexBuffer::Release"),
                             CallOn(oldVertices, "VertexBuffer::Release"), Call("Reset"),
                             CallOn(app.GetVertexBuffer(), "CreateVertexBuffer", 0x240000,
                                    D3DUSAGE_DYNAMIC, 0x152, D3DPOOL_DEFAULT),
@@ -374,7 +421,9 @@ TEST(ApplicationRecoveryTest, FailuresOfTheResetPathEndTheActiveState) {
 }
 
 // Pushes an SDL event as the windowing system would deliver it to the application's window.
-void Deliver(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1); }
+void Deliver(SDL_Event event) {
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+}
 
 SDL_Event KeyDown(HWND window, SDL_Keycode key) {
     SDL_Event event{};
@@ -512,9 +561,9 @@ TEST(ApplicationLifecycleTest, ReleaseFreesInOrderAndIsHarmlessAgain) {
     HWND window = fake.application.GetWindowHandle();
     device.ClearCalls();
     fake.application.Release();
-    EXPECT_THAT(device.Calls(), ElementsAre(CallOn(indices, "IndexBuffer::Release"),
-                                            CallOn(vertices, "VertexBuffer::Release"),
-                                            Call("Release")));
+    EXPECT_THAT(device.Calls(),
+                ElementsAre(CallOn(indices, "IndexBuffer::Release"),
+                            CallOn(vertices, "VertexBuffer::Release"), Call("Release")));
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(fake.direct3D.NamesOfCalls().back(), "Release");
     fake.application.Release();

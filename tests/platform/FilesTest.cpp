@@ -20,7 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class FilesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         root = fs::temp_directory_path() /
                ("vellomire-files-" + std::to_string(getpid()) + "-" +
@@ -152,8 +152,8 @@ TEST_F(FilesTest, PipesDevicesAndSocketsAreRefusedWithoutWaiting) {
     address.sun_family = AF_UNIX;
     std::strcpy(address.sun_path, "Data/Socket.bmp");
     ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    for (const char* name : {"Data\\Pipe.jpg", "Data\\pipe.JPG", "Data\\Socket.bmp", "/dev/null",
-                             "/dev/zero"}) {
+    for (const char* name :
+         {"Data\\Pipe.jpg", "Data\\pipe.JPG", "Data\\Socket.bmp", "/dev/null", "/dev/zero"}) {
         EXPECT_EQ(Open(name), INVALID_HANDLE_VALUE) << name;
     }
     close(listener);

@@ -47,8 +47,8 @@ std::vector<GLShaderKey> KeysOfEveryKind() {
             keys.push_back(key);
         }
     }
-    for (GLStageOp op : {GLStageOp::Disable, GLStageOp::SelectArg1, GLStageOp::SelectArg2,
-                         GLStageOp::Modulate}) {
+    for (GLStageOp op :
+         {GLStageOp::Disable, GLStageOp::SelectArg1, GLStageOp::SelectArg2, GLStageOp::Modulate}) {
         GLShaderKey key;
         key.colourOp = key.alphaOp = op;
         key.colourArg1 = key.alphaArg2 = GLStageArg::Diffuse;
@@ -84,7 +84,8 @@ TEST(GLShaderSource, EveryKindOfKeyCompilesAsCoreAndAsES) {
     const std::string log = (folder / "log").string();
     const int status = std::system((command + " >" + log + " 2>&1").c_str());
     std::ifstream in(log);
-    const std::string output((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string output((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
     std::filesystem::remove_all(folder);
     EXPECT_EQ(status, 0) << output; // names the file and the line of each error
 }

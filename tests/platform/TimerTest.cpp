@@ -1,5 +1,5 @@
-#include "platform/MathF.h"
 #include "platform/Timer.h"
+#include "platform/MathF.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,12 @@
 namespace {
 
 DWORD fakeNow = 0;
-DWORD FakeClock() { return fakeNow; }
+DWORD FakeClock() {
+    return fakeNow;
+}
 
 class FakeClockTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { SetTimeSourceForTesting(FakeClock); }
     void TearDown() override { SetTimeSourceForTesting(nullptr); }
 };

@@ -26,7 +26,7 @@ LRESULT RecordingProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         received.clear();
         WNDCLASSA windowClass{};
@@ -40,7 +40,6 @@ protected:
         return CreateWindowExA(WS_EX_TOPMOST, "TestClass", "Engine", WS_POPUP, 0, 0, 640, 480,
                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     }
-
 };
 
 TEST_F(WindowTest, ClassesAreRegisteredOnceAndOnlyUnregisteredWithoutWindows) {

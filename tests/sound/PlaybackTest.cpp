@@ -14,7 +14,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 class PlaybackTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_EQ(system.Init(44100, nullptr), 0); }
     void TearDown() override { stream.Free(); }
 

@@ -1,5 +1,5 @@
-#include "sound/SoundStream.h"
 #include "sound/SoundSystem.h"
+#include "sound/SoundStream.h"
 #include "sound/audio/AudioLibrary.h"
 #include "support/Mp3Fixture.h"
 
@@ -19,8 +19,7 @@ const char* const freeText =
 
 // Debug output written while `action` runs; runs of identical texts would show as
 // "(repeated N times)".
-template <class Action>
-std::string DebugOutputOf(Action action) {
+template <class Action> std::string DebugOutputOf(Action action) {
     FlushDebugOutput();
     testing::internal::CaptureStderr();
     action();

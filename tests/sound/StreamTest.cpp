@@ -27,13 +27,15 @@ const Fixture fixtures[] = {
 };
 
 class StreamTest : public testing::Test {
-protected:
+  protected:
     std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
         const std::string path = folder.File(name);
         WriteBytes(path, bytes);
         return path;
     }
-    std::string Write(const Fixture& f) { return Write(std::string(f.name) + ".mp3", MakeToneMp3(f.spec)); }
+    std::string Write(const Fixture& f) {
+        return Write(std::string(f.name) + ".mp3", MakeToneMp3(f.spec));
+    }
 
     TempFolder folder;
     SoundSystem system;
@@ -68,8 +70,8 @@ TEST_F(StreamTest, FrequencyAndFlagsReadBackAndGiveTheByteRate) {
 }
 
 TEST_F(StreamTest, MonoEightBitStreamHasOneByteAFrame) {
-    const HSTREAM handle = BASS_StreamCreateFile(
-        FALSE, Write(fixtures[0]).c_str(), 0, 0, BASS_SAMPLE_MONO | BASS_SAMPLE_8BITS);
+    const HSTREAM handle = BASS_StreamCreateFile(FALSE, Write(fixtures[0]).c_str(), 0, 0,
+                                                 BASS_SAMPLE_MONO | BASS_SAMPLE_8BITS);
     ASSERT_NE(handle, 0u);
     EXPECT_EQ(ByteRate(system, handle), 44100u);
     EXPECT_EQ(BASS_StreamGetLength(handle), fixtures[0].spec.frames);
@@ -132,8 +134,9 @@ TEST_F(StreamTest, SeekingIsSampleExact) {
         ASSERT_EQ(stream.CreateFromFile(false, Write(f).c_str(), 0, 0), 0);
         const DWORD frameBytes = static_cast<DWORD>(f.spec.channels * 2);
         std::vector<std::uint8_t> all(BASS_StreamGetLength(stream.GetHandle()));
-        ASSERT_EQ(BASS_ChannelGetData(stream.GetHandle(), all.data(), static_cast<DWORD>(all.size())),
-                  all.size());
+        ASSERT_EQ(
+            BASS_ChannelGetData(stream.GetHandle(), all.data(), static_cast<DWORD>(all.size())),
+            all.size());
         for (DWORD frame : {0u, 1u, 1151u, 12345u, static_cast<DWORD>(f.spec.frames - 10)}) {
             ASSERT_EQ(system.SetChannelPosition(stream.GetHandle(), frame * frameBytes), 0);
             EXPECT_EQ(system.GetChannelPosition(stream.GetHandle()), frame * frameBytes);

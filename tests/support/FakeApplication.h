@@ -18,7 +18,7 @@
 #include "support/FakeDirect3D.h"
 
 class FakeApplication {
-public:
+  public:
     FakeApplication();
     ~FakeApplication();
     FakeApplication(const FakeApplication&) = delete;
@@ -35,9 +35,9 @@ public:
 
     FakeDirect3D direct3D;
 
-private:
+  private:
     ScopedDirect3D installed{&direct3D};
 
-public:
+  public:
     FullscreenApplication application{0};
 };

@@ -87,8 +87,8 @@ HRESULT FakeDirect3D::CheckDeviceType(UINT adapter, D3DDEVTYPE type, D3DFORMAT d
 HRESULT FakeDirect3D::CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
                                         DWORD usage, D3DRESOURCETYPE resourceType,
                                         D3DFORMAT checkFormat) {
-    calls_.push_back(Call("CheckDeviceFormat", adapter, type, adapterFormat, usage, resourceType,
-                          checkFormat));
+    calls_.push_back(
+        Call("CheckDeviceFormat", adapter, type, adapterFormat, usage, resourceType, checkFormat));
     return depthFormatRejects.count(adapterFormat) != 0 ? D3DERR_NOTAVAILABLE : D3D_OK;
 }
 

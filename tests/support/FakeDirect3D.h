@@ -19,19 +19,19 @@
 #include <vector>
 
 class FakeDirect3D : public IDirect3D8 {
-public:
+  public:
     FakeDirect3D();
     ~FakeDirect3D() override;
     FakeDirect3D(const FakeDirect3D&) = delete;
     FakeDirect3D& operator=(const FakeDirect3D&) = delete;
 
     // Scripting.
-    std::vector<D3DDISPLAYMODE> modes;          // what EnumAdapterModes reports, by index
-    std::set<UINT> failingEnumerations;         // mode indices whose EnumAdapterModes fails
-    std::set<D3DFORMAT> deviceTypeRejects;      // CheckDeviceType fails for these formats
-    std::set<D3DFORMAT> depthFormatRejects;     // CheckDeviceFormat (D16 depth) fails
-    std::set<D3DFORMAT> depthMatchRejects;      // CheckDepthStencilMatch fails
-    D3DCAPS8 caps{};                            // DevCaps: hardware T&L and pure device
+    std::vector<D3DDISPLAYMODE> modes;      // what EnumAdapterModes reports, by index
+    std::set<UINT> failingEnumerations;     // mode indices whose EnumAdapterModes fails
+    std::set<D3DFORMAT> deviceTypeRejects;  // CheckDeviceType fails for these formats
+    std::set<D3DFORMAT> depthFormatRejects; // CheckDeviceFormat (D16 depth) fails
+    std::set<D3DFORMAT> depthMatchRejects;  // CheckDepthStencilMatch fails
+    D3DCAPS8 caps{};                        // DevCaps: hardware T&L and pure device
     HRESULT capsResult = D3D_OK;
     HRESULT createDeviceResult = D3D_OK;
     // Applied to each new device before CreateDevice hands it out (e.g. to make its buffer
@@ -70,7 +70,7 @@ public:
     HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags,
                          D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice8** device) override;
 
-private:
+  private:
     std::vector<RecordedCall> calls_;
     std::vector<std::unique_ptr<RecordingDevice>> devices_;
 };
@@ -78,7 +78,7 @@ private:
 // Installs a fake as what Direct3DCreate8 returns (null: Direct3DCreate8 fails) for the life
 // of this object; the OpenGL implementation is back afterwards.
 class ScopedDirect3D {
-public:
+  public:
     explicit ScopedDirect3D(FakeDirect3D* fake);
     ~ScopedDirect3D();
     ScopedDirect3D(const ScopedDirect3D&) = delete;

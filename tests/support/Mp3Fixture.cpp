@@ -85,11 +85,11 @@ std::vector<std::uint8_t> MakeToneMp3(const ToneSpec& spec) {
     for (std::uint64_t done = 0; done < spec.frames;) {
         const int n = static_cast<int>(std::min<std::uint64_t>(block, spec.frames - done));
         short* at = pcm.data() + done * static_cast<std::uint64_t>(spec.channels);
-        const int bytes =
-            spec.channels == 1
-                ? lame_encode_buffer(lame, at, at, n, buffer.data(), static_cast<int>(buffer.size()))
-                : lame_encode_buffer_interleaved(lame, at, n, buffer.data(),
-                                                 static_cast<int>(buffer.size()));
+        const int bytes = spec.channels == 1
+                              ? lame_encode_buffer(lame, at, at, n, buffer.data(),
+                                                   static_cast<int>(buffer.size()))
+                              : lame_encode_buffer_interleaved(lame, at, n, buffer.data(),
+                                                               static_cast<int>(buffer.size()));
         if (bytes < 0) {
             lame_close(lame);
             throw std::runtime_error("lame_encode_buffer failed");

@@ -24,7 +24,7 @@ void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
 
 // A fresh folder under the system's temporary folder, removed by the destructor.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -32,6 +32,6 @@ public:
     const std::string& Path() const { return path; }
     std::string File(const std::string& name) const { return path + "/" + name; }
 
-private:
+  private:
     std::string path;
 };

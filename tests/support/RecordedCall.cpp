@@ -24,4 +24,6 @@ std::string ToString(const RecordedCall& call) {
     return text.str();
 }
 
-void PrintTo(const RecordedCall& call, std::ostream* out) { *out << ToString(call); }
+void PrintTo(const RecordedCall& call, std::ostream* out) {
+    *out << ToString(call);
+}

@@ -34,13 +34,11 @@ struct RecordedCall {
 std::string ToString(const RecordedCall& call);
 void PrintTo(const RecordedCall& call, std::ostream* out);
 
-template <class... Args>
-RecordedCall Call(std::string name, Args... args) {
+template <class... Args> RecordedCall Call(std::string name, Args... args) {
     return RecordedCall{std::move(name), {static_cast<double>(args)...}};
 }
 
-template <class... Args>
-RecordedCall CallOn(const void* object, std::string name, Args... args) {
+template <class... Args> RecordedCall CallOn(const void* object, std::string name, Args... args) {
     RecordedCall call{std::move(name), {static_cast<double>(args)...}};
     call.object = object;
     return call;

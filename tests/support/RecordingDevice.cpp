@@ -8,19 +8,40 @@
 namespace {
 
 constexpr D3DRENDERSTATETYPE knownRenderStates[] = {
-    D3DRS_ZENABLE, D3DRS_SHADEMODE, D3DRS_ZWRITEENABLE, D3DRS_ALPHATESTENABLE,
-    D3DRS_SRCBLEND, D3DRS_DESTBLEND, D3DRS_CULLMODE, D3DRS_ZFUNC, D3DRS_DITHERENABLE,
-    D3DRS_ALPHABLENDENABLE, D3DRS_FOGENABLE, D3DRS_SPECULARENABLE, D3DRS_FOGCOLOR,
-    D3DRS_FOGTABLEMODE, D3DRS_FOGSTART, D3DRS_FOGEND, D3DRS_FOGDENSITY, D3DRS_RANGEFOGENABLE,
-    D3DRS_LIGHTING, D3DRS_AMBIENT, D3DRS_FOGVERTEXMODE, D3DRS_COLORVERTEX, D3DRS_LOCALVIEWER,
-    D3DRS_NORMALIZENORMALS, D3DRS_DIFFUSEMATERIALSOURCE, D3DRS_SPECULARMATERIALSOURCE,
-    D3DRS_AMBIENTMATERIALSOURCE, D3DRS_EMISSIVEMATERIALSOURCE,
+    D3DRS_ZENABLE,
+    D3DRS_SHADEMODE,
+    D3DRS_ZWRITEENABLE,
+    D3DRS_ALPHATESTENABLE,
+    D3DRS_SRCBLEND,
+    D3DRS_DESTBLEND,
+    D3DRS_CULLMODE,
+    D3DRS_ZFUNC,
+    D3DRS_DITHERENABLE,
+    D3DRS_ALPHABLENDENABLE,
+    D3DRS_FOGENABLE,
+    D3DRS_SPECULARENABLE,
+    D3DRS_FOGCOLOR,
+    D3DRS_FOGTABLEMODE,
+    D3DRS_FOGSTART,
+    D3DRS_FOGEND,
+    D3DRS_FOGDENSITY,
+    D3DRS_RANGEFOGENABLE,
+    D3DRS_LIGHTING,
+    D3DRS_AMBIENT,
+    D3DRS_FOGVERTEXMODE,
+    D3DRS_COLORVERTEX,
+    D3DRS_LOCALVIEWER,
+    D3DRS_NORMALIZENORMALS,
+    D3DRS_DIFFUSEMATERIALSOURCE,
+    D3DRS_SPECULARMATERIALSOURCE,
+    D3DRS_AMBIENTMATERIALSOURCE,
+    D3DRS_EMISSIVEMATERIALSOURCE,
 };
 
 constexpr D3DTEXTURESTAGESTATETYPE knownStageStates[] = {
-    D3DTSS_COLOROP, D3DTSS_COLORARG1, D3DTSS_COLORARG2, D3DTSS_ALPHAOP,
+    D3DTSS_COLOROP,   D3DTSS_COLORARG1, D3DTSS_COLORARG2,     D3DTSS_ALPHAOP,
     D3DTSS_ALPHAARG1, D3DTSS_ALPHAARG2, D3DTSS_TEXCOORDINDEX, D3DTSS_ADDRESSU,
-    D3DTSS_ADDRESSV, D3DTSS_MAGFILTER, D3DTSS_MINFILTER, D3DTSS_MIPFILTER,
+    D3DTSS_ADDRESSV,  D3DTSS_MAGFILTER, D3DTSS_MINFILTER,     D3DTSS_MIPFILTER,
 };
 
 D3DMATRIX Identity() {
@@ -31,10 +52,11 @@ D3DMATRIX Identity() {
     return m;
 }
 
-DWORD FloatBits(float value) { return std::bit_cast<DWORD>(value); }
+DWORD FloatBits(float value) {
+    return std::bit_cast<DWORD>(value);
+}
 
-template <class T>
-std::vector<T*> Pointers(const std::vector<std::unique_ptr<T>>& owned) {
+template <class T> std::vector<T*> Pointers(const std::vector<std::unique_ptr<T>>& owned) {
     std::vector<T*> result;
     for (const auto& p : owned) {
         result.push_back(p.get());
@@ -220,45 +242,71 @@ DWORD RecordedDraw::TextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE stag
 
 // ---- device
 
-RecordingDevice::RecordingDevice() { RestoreDefaults(); }
+RecordingDevice::RecordingDevice() {
+    RestoreDefaults();
+}
 
 RecordingDevice::~RecordingDevice() = default;
 
 DWORD RecordingDevice::DefaultRenderState(DWORD state) {
     switch (state) {
-    case D3DRS_ZENABLE: return D3DZB_TRUE; // the device has an automatic depth buffer
-    case D3DRS_SHADEMODE: return D3DSHADE_GOURAUD;
-    case D3DRS_ZWRITEENABLE: return TRUE;
-    case D3DRS_SRCBLEND: return D3DBLEND_ONE;
-    case D3DRS_DESTBLEND: return D3DBLEND_ZERO;
-    case D3DRS_CULLMODE: return D3DCULL_CCW;
-    case D3DRS_ZFUNC: return D3DCMP_LESSEQUAL;
-    case D3DRS_FOGEND: return FloatBits(1.0f);
-    case D3DRS_FOGDENSITY: return FloatBits(1.0f);
-    case D3DRS_LIGHTING: return TRUE;
-    case D3DRS_COLORVERTEX: return TRUE;
-    case D3DRS_LOCALVIEWER: return TRUE;
-    case D3DRS_DIFFUSEMATERIALSOURCE: return D3DMCS_COLOR1;
-    case D3DRS_SPECULARMATERIALSOURCE: return D3DMCS_COLOR2;
-    default: return 0; // everything else off, zero, NONE or MATERIAL
+    case D3DRS_ZENABLE:
+        return D3DZB_TRUE; // the device has an automatic depth buffer
+    case D3DRS_SHADEMODE:
+        return D3DSHADE_GOURAUD;
+    case D3DRS_ZWRITEENABLE:
+        return TRUE;
+    case D3DRS_SRCBLEND:
+        return D3DBLEND_ONE;
+    case D3DRS_DESTBLEND:
+        return D3DBLEND_ZERO;
+    case D3DRS_CULLMODE:
+        return D3DCULL_CCW;
+    case D3DRS_ZFUNC:
+        return D3DCMP_LESSEQUAL;
+    case D3DRS_FOGEND:
+        return FloatBits(1.0f);
+    case D3DRS_FOGDENSITY:
+        return FloatBits(1.0f);
+    case D3DRS_LIGHTING:
+        return TRUE;
+    case D3DRS_COLORVERTEX:
+        return TRUE;
+    case D3DRS_LOCALVIEWER:
+        return TRUE;
+    case D3DRS_DIFFUSEMATERIALSOURCE:
+        return D3DMCS_COLOR1;
+    case D3DRS_SPECULARMATERIALSOURCE:
+        return D3DMCS_COLOR2;
+    default:
+        return 0; // everything else off, zero, NONE or MATERIAL
     }
 }
 
 DWORD RecordingDevice::DefaultTextureStageState(DWORD stage, DWORD type) {
     switch (type) {
-    case D3DTSS_COLOROP: return stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
-    case D3DTSS_ALPHAOP: return stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
+    case D3DTSS_COLOROP:
+        return stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+    case D3DTSS_ALPHAOP:
+        return stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
     case D3DTSS_COLORARG1:
-    case D3DTSS_ALPHAARG1: return D3DTA_TEXTURE;
+    case D3DTSS_ALPHAARG1:
+        return D3DTA_TEXTURE;
     case D3DTSS_COLORARG2:
-    case D3DTSS_ALPHAARG2: return D3DTA_CURRENT;
-    case D3DTSS_TEXCOORDINDEX: return stage;
+    case D3DTSS_ALPHAARG2:
+        return D3DTA_CURRENT;
+    case D3DTSS_TEXCOORDINDEX:
+        return stage;
     case D3DTSS_ADDRESSU:
-    case D3DTSS_ADDRESSV: return D3DTADDRESS_WRAP;
+    case D3DTSS_ADDRESSV:
+        return D3DTADDRESS_WRAP;
     case D3DTSS_MAGFILTER:
-    case D3DTSS_MINFILTER: return D3DTEXF_POINT;
-    case D3DTSS_MIPFILTER: return D3DTEXF_NONE;
-    default: return 0;
+    case D3DTSS_MINFILTER:
+        return D3DTEXF_POINT;
+    case D3DTSS_MIPFILTER:
+        return D3DTEXF_NONE;
+    default:
+        return 0;
     }
 }
 
@@ -296,7 +344,9 @@ RecordedCall& RecordingDevice::Record(RecordedCall call) {
     return calls_.back();
 }
 
-void RecordingDevice::Breach(std::string what) { misuse_.push_back(std::move(what)); }
+void RecordingDevice::Breach(std::string what) {
+    misuse_.push_back(std::move(what));
+}
 
 bool RecordingDevice::Live(const void* resource) const {
     for (const auto& b : vertexBuffers_) {
@@ -394,7 +444,9 @@ std::vector<RecordingVertexBuffer*> RecordingDevice::VertexBuffers() const {
 std::vector<RecordingIndexBuffer*> RecordingDevice::IndexBuffers() const {
     return Pointers(indexBuffers_);
 }
-std::vector<RecordingTexture*> RecordingDevice::Textures() const { return Pointers(ownedTextures_); }
+std::vector<RecordingTexture*> RecordingDevice::Textures() const {
+    return Pointers(ownedTextures_);
+}
 
 ULONG RecordingDevice::Release() {
     if (released_) {
@@ -504,8 +556,7 @@ HRESULT RecordingDevice::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT f
 HRESULT RecordingDevice::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
                                        D3DFORMAT format, D3DPOOL pool,
                                        IDirect3DTexture8** texture) {
-    RecordedCall& call =
-        Record(Call("CreateTexture", width, height, levels, usage, format, pool));
+    RecordedCall& call = Record(Call("CreateTexture", width, height, levels, usage, format, pool));
     if (texture == nullptr || width == 0 || height == 0) {
         Breach("CreateTexture without a result pointer or of size zero");
         return D3DERR_INVALIDCALL;
@@ -738,7 +789,8 @@ HRESULT RecordingDevice::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minInd
         draw.indexData.push_back(indices->Index(i));
     }
     draw.vertexData.assign(vertices->bytes.begin(),
-                           vertices->bytes.begin() + static_cast<std::ptrdiff_t>(lastVertex * stride_));
+                           vertices->bytes.begin() +
+                               static_cast<std::ptrdiff_t>(lastVertex * stride_));
     draws_.push_back(std::move(draw));
     return D3D_OK;
 }

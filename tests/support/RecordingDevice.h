@@ -32,7 +32,7 @@
 class RecordingDevice;
 
 class RecordingVertexBuffer : public IDirect3DVertexBuffer8 {
-public:
+  public:
     RecordingVertexBuffer(RecordingDevice& device, UINT length, DWORD usage, DWORD fvf,
                           D3DPOOL pool);
     ULONG Release() override;
@@ -47,12 +47,12 @@ public:
     bool released = false;
     HRESULT lockResult = D3D_OK; // anything else makes Lock fail with it
 
-private:
+  private:
     RecordingDevice& device_;
 };
 
 class RecordingIndexBuffer : public IDirect3DIndexBuffer8 {
-public:
+  public:
     RecordingIndexBuffer(RecordingDevice& device, UINT length, DWORD usage, D3DFORMAT format,
                          D3DPOOL pool);
     ULONG Release() override;
@@ -69,13 +69,13 @@ public:
     bool released = false;
     HRESULT lockResult = D3D_OK;
 
-private:
+  private:
     RecordingDevice& device_;
 };
 
 // One level of 32-bit 0xAARRGGBB texels, top row first, pitch width * 4.
 class RecordingTexture : public IDirect3DTexture8 {
-public:
+  public:
     RecordingTexture(RecordingDevice& device, UINT width, UINT height, UINT levels, DWORD usage,
                      D3DFORMAT format, D3DPOOL pool);
     ULONG Release() override;
@@ -96,7 +96,7 @@ public:
     bool released = false;
     HRESULT lockResult = D3D_OK;
 
-private:
+  private:
     RecordingDevice& device_;
 };
 
@@ -130,14 +130,15 @@ struct RecordedDraw {
 };
 
 class RecordingDevice : public IDirect3DDevice8 {
-public:
+  public:
     RecordingDevice();
     ~RecordingDevice() override;
     RecordingDevice(const RecordingDevice&) = delete;
     RecordingDevice& operator=(const RecordingDevice&) = delete;
 
     // Scripting.
-    HRESULT cooperativeLevel = D3D_OK; // TestCooperativeLevel's answer; a successful Reset sets D3D_OK
+    HRESULT cooperativeLevel =
+        D3D_OK; // TestCooperativeLevel's answer; a successful Reset sets D3D_OK
     HRESULT resetResult = D3D_OK;
     HRESULT createVertexBufferResult = D3D_OK;
     HRESULT createIndexBufferResult = D3D_OK;
@@ -213,7 +214,7 @@ public:
 
     static constexpr DWORD stageCount = 8;
 
-private:
+  private:
     void RestoreDefaults();
     bool Live(const void* resource) const; // created here and not released
 

@@ -77,16 +77,18 @@ TEST(RecordingDeviceTest, ADrawKeepsTheStatesAndDataItWasMadeWith) {
     EXPECT_THAT(draw.indexData, ElementsAre(0, 1, 2));
     ASSERT_THAT(draw.vertexData, SizeIs(3 * 36));
     EXPECT_EQ(draw.vertexData[36], 0xAB);
-    EXPECT_EQ(device.CallsNamed("SetStreamSource")[0], CallOn(b.vertices, "SetStreamSource", 0, 36));
+    EXPECT_EQ(device.CallsNamed("SetStreamSource")[0],
+              CallOn(b.vertices, "SetStreamSource", 0, 36));
 }
 
 TEST(RecordingDeviceTest, ReportsTheMistakesARealDeviceRefuses) {
     RecordingDevice device;
     Buffers b = Triangle(device, 3); // index 3 is outside the three declared vertices
     EXPECT_EQ(device.DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 3, 0, 1), D3DERR_INVALIDCALL);
-    EXPECT_THAT(device.Misuse(),
-                ElementsAre("DrawIndexedPrimitive outside BeginScene/EndScene",
-                            "DrawIndexedPrimitive: index 3 at 2 outside the declared vertices 0..3"));
+    EXPECT_THAT(
+        device.Misuse(),
+        ElementsAre("DrawIndexedPrimitive outside BeginScene/EndScene",
+                    "DrawIndexedPrimitive: index 3 at 2 outside the declared vertices 0..3"));
     EXPECT_THAT(device.Draws(), IsEmpty());
 
     RecordingDevice other;

@@ -13,7 +13,7 @@ inline constexpr const char* kBookFontPath = "/usr/share/fonts/truetype/dejavu/D
 
 // One TrueType face rendered through FreeType into coverage planes.
 class Font {
-public:
+  public:
     Font();
     ~Font();
     Font(const Font&) = delete;
@@ -28,7 +28,7 @@ public:
     Plane Render(const std::string& text, int pixelHeight, float xScale, float tracking,
                  int margin) const;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl;
 };

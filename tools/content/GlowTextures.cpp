@@ -6,7 +6,9 @@ namespace content {
 
 namespace {
 
-float F(int i) { return static_cast<float>(i); }
+float F(int i) {
+    return static_cast<float>(i);
+}
 
 // Radial falloff that reaches exactly 0 at radius 1 (the sprite's inscribed circle), so the
 // square's edges never show.
@@ -47,11 +49,13 @@ Image MakeSpike() {
         float r = std::hypot(cx, cy) * 2;
         float along = (cx - cy) * 0.70710678f;  // position along the needle, -0.7..0.7
         float across = (cx + cy) * 0.70710678f; // distance from the needle's axis
-        float needle = std::exp(-across * across / 0.0012f) * Falloff(std::fabs(along) * 1.42f, 0.5f);
+        float needle =
+            std::exp(-across * across / 0.0012f) * Falloff(std::fabs(along) * 1.42f, 0.5f);
         float core = Falloff(r, 10.0f);
         // Thousands of spikes overlap three times over: keep each one faint and coloured so
         // the sum stays blue instead of burning to white.
-        return Hex(0x3A8CFF) * (needle * 0.45f + core * 0.3f) + Hex(0xFFFFFF) * (Falloff(r * 4, 1.0f) * 0.2f);
+        return Hex(0x3A8CFF) * (needle * 0.45f + core * 0.3f) +
+               Hex(0xFFFFFF) * (Falloff(r * 4, 1.0f) * 0.2f);
     });
 }
 

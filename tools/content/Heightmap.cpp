@@ -8,7 +8,9 @@
 
 namespace content {
 
-float ScapeHeight(std::int8_t sample) { return 1.0f - static_cast<float>(sample) / kScapeDivisor; }
+float ScapeHeight(std::int8_t sample) {
+    return 1.0f - static_cast<float>(sample) / kScapeDivisor;
+}
 
 // The landscape turns about the vertical axis under a camera that flies within 12 units of
 // the centre at heights 0 to 2 and mostly looks a little downwards, with the far plane at 50.

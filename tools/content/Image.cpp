@@ -5,11 +5,14 @@
 
 namespace content {
 
-Rgb Mix(Rgb a, Rgb b, float t) { return a + (b - a) * t; }
+Rgb Mix(Rgb a, Rgb b, float t) {
+    return a + (b - a) * t;
+}
 
 Rgb Hex(std::uint32_t rgb) {
     return {static_cast<float>((rgb >> 16) & 0xFF) / 255.0f,
-            static_cast<float>((rgb >> 8) & 0xFF) / 255.0f, static_cast<float>(rgb & 0xFF) / 255.0f};
+            static_cast<float>((rgb >> 8) & 0xFF) / 255.0f,
+            static_cast<float>(rgb & 0xFF) / 255.0f};
 }
 
 static int WrapIndex(int i, int n) {
@@ -20,12 +23,16 @@ static int WrapIndex(int i, int n) {
 Plane::Plane(int w, int h, float fill)
     : width(w), height(h), values(static_cast<size_t>(w) * h, fill) {}
 
-float Plane::Wrapped(int x, int y) const { return At(WrapIndex(x, width), WrapIndex(y, height)); }
+float Plane::Wrapped(int x, int y) const {
+    return At(WrapIndex(x, width), WrapIndex(y, height));
+}
 
 Image::Image(int w, int h, Rgb fill)
     : width(w), height(h), pixels(static_cast<size_t>(w) * h, fill) {}
 
-Rgb Image::Wrapped(int x, int y) const { return At(WrapIndex(x, width), WrapIndex(y, height)); }
+Rgb Image::Wrapped(int x, int y) const {
+    return At(WrapIndex(x, width), WrapIndex(y, height));
+}
 
 static std::uint8_t ToByte(float v) {
     float c = std::clamp(v, 0.0f, 1.0f);
@@ -86,13 +93,17 @@ void AddLight(Image& image, const Plane& plane, Rgb colour) {
     }
 }
 
-float SoftClip(float x) { return x <= 0 ? 0.0f : 1.0f - std::exp(-x); }
+float SoftClip(float x) {
+    return x <= 0 ? 0.0f : 1.0f - std::exp(-x);
+}
 
 float Smoothstep(float edge0, float edge1, float x) {
     float t = Clamp01((x - edge0) / (edge1 - edge0));
     return t * t * (3.0f - 2.0f * t);
 }
 
-float Clamp01(float x) { return std::clamp(x, 0.0f, 1.0f); }
+float Clamp01(float x) {
+    return std::clamp(x, 0.0f, 1.0f);
+}
 
 } // namespace content

@@ -11,10 +11,18 @@ struct Rgb {
     float r = 0, g = 0, b = 0;
 };
 
-inline Rgb operator+(Rgb a, Rgb b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
-inline Rgb operator-(Rgb a, Rgb b) { return {a.r - b.r, a.g - b.g, a.b - b.b}; }
-inline Rgb operator*(Rgb a, float k) { return {a.r * k, a.g * k, a.b * k}; }
-inline Rgb operator*(Rgb a, Rgb b) { return {a.r * b.r, a.g * b.g, a.b * b.b}; }
+inline Rgb operator+(Rgb a, Rgb b) {
+    return {a.r + b.r, a.g + b.g, a.b + b.b};
+}
+inline Rgb operator-(Rgb a, Rgb b) {
+    return {a.r - b.r, a.g - b.g, a.b - b.b};
+}
+inline Rgb operator*(Rgb a, float k) {
+    return {a.r * k, a.g * k, a.b * k};
+}
+inline Rgb operator*(Rgb a, Rgb b) {
+    return {a.r * b.r, a.g * b.g, a.b * b.b};
+}
 Rgb Mix(Rgb a, Rgb b, float t);
 // Colour from 0xRRGGBB.
 Rgb Hex(std::uint32_t rgb);

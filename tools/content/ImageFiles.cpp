@@ -43,7 +43,8 @@ std::vector<std::uint8_t> EncodeBmp(const Image& image) {
             out.push_back(row[x * 3 + 1]);
             out.push_back(row[x * 3 + 0]);
         }
-        for (std::uint32_t pad = static_cast<std::uint32_t>(image.width) * 3; pad < rowBytes; ++pad) {
+        for (std::uint32_t pad = static_cast<std::uint32_t>(image.width) * 3; pad < rowBytes;
+             ++pad) {
             out.push_back(0);
         }
     }

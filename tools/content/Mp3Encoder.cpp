@@ -29,9 +29,9 @@ std::vector<std::uint8_t> EncodeMp3(const Waveform& wave, int kbps) {
     std::vector<unsigned char> buffer(chunk * 5 / 4 + 7200);
     for (std::size_t at = 0; at < wave.Frames(); at += chunk) {
         const std::size_t n = std::min(chunk, wave.Frames() - at);
-        const int bytes = lame_encode_buffer_ieee_float(lame.get(), wave.left.data() + at, wave.right.data() + at,
-                                                        static_cast<int>(n), buffer.data(),
-                                                        static_cast<int>(buffer.size()));
+        const int bytes = lame_encode_buffer_ieee_float(
+            lame.get(), wave.left.data() + at, wave.right.data() + at, static_cast<int>(n),
+            buffer.data(), static_cast<int>(buffer.size()));
         if (bytes < 0) {
             return {};
         }

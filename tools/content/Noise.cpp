@@ -21,18 +21,26 @@ std::uint64_t Random::Next() {
     return z ^ (z >> 31);
 }
 
-float Random::Unit() { return static_cast<float>(Next() >> 40) / 16777216.0f; }
+float Random::Unit() {
+    return static_cast<float>(Next() >> 40) / 16777216.0f;
+}
 
-float Random::Range(float low, float high) { return low + (high - low) * Unit(); }
+float Random::Range(float low, float high) {
+    return low + (high - low) * Unit();
+}
 
-int Random::Below(int n) { return static_cast<int>(Next() % static_cast<std::uint64_t>(n)); }
+int Random::Below(int n) {
+    return static_cast<int>(Next() % static_cast<std::uint64_t>(n));
+}
 
 static int Wrap(int i, int period) {
     int m = i % period;
     return m < 0 ? m + period : m;
 }
 
-static float Fade(float t) { return t * t * t * (t * (t * 6.0f - 15.0f) + 10.0f); }
+static float Fade(float t) {
+    return t * t * t * (t * (t * 6.0f - 15.0f) + 10.0f);
+}
 
 static float GradientDot(int ix, int iy, float dx, float dy, int period, std::uint32_t seed) {
     std::uint32_t h = Hash(Wrap(ix, period), Wrap(iy, period), seed);
@@ -71,7 +79,8 @@ float Fbm(float x, float y, int period, int octaves, float gain, std::uint32_t s
 float Ridged(float x, float y, int period, int octaves, float gain, std::uint32_t seed) {
     float sum = 0, amplitude = 1, norm = 0;
     for (int k = 0; k < octaves; ++k) {
-        float n = 1.0f - std::fabs(Gradient(x, y, period, seed + static_cast<std::uint32_t>(k) * 104729u));
+        float n = 1.0f -
+                  std::fabs(Gradient(x, y, period, seed + static_cast<std::uint32_t>(k) * 104729u));
         sum += amplitude * n * n;
         norm += amplitude;
         amplitude *= gain;

@@ -9,14 +9,14 @@ std::uint32_t Hash(std::int32_t x, std::int32_t y, std::uint32_t seed);
 
 // Small deterministic generator (splitmix64); the same seed gives the same sequence everywhere.
 class Random {
-public:
+  public:
     explicit Random(std::uint64_t seed) : state(seed) {}
     std::uint64_t Next();
-    float Unit();                     // 0 <= value < 1
+    float Unit();                       // 0 <= value < 1
     float Range(float low, float high); // low <= value < high
-    int Below(int n);                 // 0 <= value < n
+    int Below(int n);                   // 0 <= value < n
 
-private:
+  private:
     std::uint64_t state;
 };
 

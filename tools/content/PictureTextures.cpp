@@ -11,7 +11,9 @@ namespace {
 constexpr float kTau = 6.2831853f;
 constexpr int kLarge = 1 << 12; // a noise period far beyond the picture: no visible repeat
 
-float F(int i) { return static_cast<float>(i); }
+float F(int i) {
+    return static_cast<float>(i);
+}
 
 float RoundedBoxDistance(float x, float y, float halfW, float halfH, float radius) {
     float qx = std::fabs(x) - halfW + radius, qy = std::fabs(y) - halfH + radius;
@@ -86,11 +88,13 @@ Image MakePuzzleBackdrop() {
             // Diagonal fine stripes on the sides.
             float stripes = 0.5f + 0.5f * std::sin((F(x) + F(y)) * 0.35f);
             c = c + Hex(0x1A1030) * (stripes * 0.5f);
-            c = c + Hex(0x7FB0FF) * (bokeh.At(x, y) * 0.45f) + Hex(0xFF7FD0) * (bokeh.At(x, y) * 0.2f);
+            c = c + Hex(0x7FB0FF) * (bokeh.At(x, y) * 0.45f) +
+                Hex(0xFF7FD0) * (bokeh.At(x, y) * 0.2f);
             // The board panel: a dark rounded rectangle with a faint glowing rim.
             float d = RoundedBoxDistance(px, py, 182, 226, 24);
             float panel = Smoothstep(6.0f, -6.0f, d);
-            Rgb inside = Mix(Hex(0x06060C), Hex(0x10121E), 0.5f + 0.5f * Fbm(u * 2, v * 2, kLarge, 3, 0.5f, 7005));
+            Rgb inside = Mix(Hex(0x06060C), Hex(0x10121E),
+                             0.5f + 0.5f * Fbm(u * 2, v * 2, kLarge, 3, 0.5f, 7005));
             c = Mix(c, inside, panel * 0.92f);
             float rim = std::exp(-(d * d) / 18.0f) * 0.8f + std::exp(-std::fabs(d) / 14.0f) * 0.25f;
             c = c + Hex(0x6FA8FF) * (rim * 0.55f);
@@ -153,7 +157,8 @@ Image MakeLandscape() {
         int i = std::min(static_cast<int>(p), n - 1);
         Rgb c = Mix(sky[i], sky[i + 1], p - F(i));
         float d = std::hypot(x - sunX, y - sunY);
-        c = c + Hex(0xFF9050) * (0.55f * std::exp(-d / 120.0f)) + Hex(0xFFE0B0) * (0.5f * std::exp(-d / 40.0f));
+        c = c + Hex(0xFF9050) * (0.55f * std::exp(-d / 120.0f)) +
+            Hex(0xFFE0B0) * (0.5f * std::exp(-d / 40.0f));
         if (d < sunR) {
             c = Mix(c, Hex(0xFFF4D8), Smoothstep(sunR, sunR - 2.0f, d));
         }
@@ -183,7 +188,8 @@ Image MakeLandscape() {
         {302, 55, 110, 8207, Hex(0x1A0E2C)},
     };
     auto ridge = [&](const Range& r, float x) {
-        float n = Ridged(x / r.scale, 0.37f * F(static_cast<int>(r.seed % 7)), kLarge, 5, 0.5f, r.seed);
+        float n =
+            Ridged(x / r.scale, 0.37f * F(static_cast<int>(r.seed % 7)), kLarge, 5, 0.5f, r.seed);
         return r.base - r.height * std::pow(n, 1.6f);
     };
 
@@ -195,9 +201,11 @@ Image MakeLandscape() {
             for (const Range& r : ranges) {
                 float top = ridge(r, fx);
                 float cover = Smoothstep(top - 0.8f, top + 0.8f, fy);
-                float shade = 0.8f + 0.4f * Fbm(fx / 30.0f, fy / 30.0f, kLarge, 3, 0.5f, r.seed + 1);
+                float shade =
+                    0.8f + 0.4f * Fbm(fx / 30.0f, fy / 30.0f, kLarge, 3, 0.5f, r.seed + 1);
                 // Rim light from the sun on the crest.
-                float rim = std::exp(-std::max(0.0f, fy - top) / 3.0f) * Smoothstep(top - 1, top + 1, fy) * 0.5f;
+                float rim = std::exp(-std::max(0.0f, fy - top) / 3.0f) *
+                            Smoothstep(top - 1, top + 1, fy) * 0.5f;
                 Rgb rock = r.colour * shade + Hex(0xFF9060) * rim;
                 c = Mix(c, rock, cover);
             }
@@ -217,7 +225,8 @@ Image MakeLandscape() {
             int mx = std::clamp(static_cast<int>(sx), 0, w - 1);
             Rgb c = image.At(mx, mirrorY) * (0.6f - 0.25f * depth);
             c = Mix(c, Hex(0x05040E), depth * 0.55f);
-            float glint = Smoothstep(0.55f, 0.8f, Fbm(F(x) / 12.0f, F(y) / 3.0f, kLarge, 2, 0.5f, 8303));
+            float glint =
+                Smoothstep(0.55f, 0.8f, Fbm(F(x) / 12.0f, F(y) / 3.0f, kLarge, 2, 0.5f, 8303));
             float sunPath = std::exp(-std::pow((F(x) - sunX) / (30.0f + 90.0f * depth), 2.0f));
             c = c + Hex(0xFFC890) * (glint * sunPath * 0.8f);
             image.At(x, y) = c;
@@ -254,9 +263,12 @@ static Image MakeTunnelLayer(bool warm) {
                 // Rings spaced evenly in log radius (the same density at every depth), spokes.
                 float rings = std::pow(std::fabs(std::cos(lr * 9.0f)), 40.0f);
                 float fine = std::pow(std::fabs(std::cos(lr * 27.0f + 0.5f * n)), 60.0f);
-                float spokes = std::pow(std::fabs(std::cos(a * 8.0f)), 80.0f) * Smoothstep(0.015f, 0.05f, r);
-                float grid = std::pow(std::fabs(std::cos(px * 140.0f) * std::cos(py * 140.0f)), 30.0f);
-                light = rings * 0.55f + fine * 0.25f + spokes * 0.35f + grid * 0.12f * Smoothstep(0.3f, 0.1f, r);
+                float spokes =
+                    std::pow(std::fabs(std::cos(a * 8.0f)), 80.0f) * Smoothstep(0.015f, 0.05f, r);
+                float grid =
+                    std::pow(std::fabs(std::cos(px * 140.0f) * std::cos(py * 140.0f)), 30.0f);
+                light = rings * 0.55f + fine * 0.25f + spokes * 0.35f +
+                        grid * 0.12f * Smoothstep(0.3f, 0.1f, r);
                 accent = std::pow(std::fabs(std::cos(lr * 4.5f + a * 3.0f)), 30.0f) * 0.4f;
             } else {
                 // Log spirals (seen as petals turning), dotted rings.
@@ -274,7 +286,8 @@ static Image MakeTunnelLayer(bool warm) {
             Rgb c = warm ? Hex(0x1A0612) * base * 20.0f : Hex(0x040C1E) * base * 20.0f;
             Rgb lineColour = warm ? Hex(0xFF6A2A) : Hex(0x3AB8FF);
             Rgb accentColour = warm ? Hex(0xD02A9A) : Hex(0x7A4AFF);
-            c = c + lineColour * (light * 0.6f * nearCentre) + accentColour * (accent * 0.55f * nearCentre);
+            c = c + lineColour * (light * 0.6f * nearCentre) +
+                accentColour * (accent * 0.55f * nearCentre);
             c = c + (warm ? Hex(0xFFD0A0) : Hex(0xC0F0FF)) * (core * 0.25f);
             image.At(x, y) = c * (warm ? 0.6f : 0.5f);
         }
@@ -282,7 +295,11 @@ static Image MakeTunnelLayer(bool warm) {
     return image;
 }
 
-Image MakeTunnelRings() { return MakeTunnelLayer(false); }
-Image MakeTunnelPetals() { return MakeTunnelLayer(true); }
+Image MakeTunnelRings() {
+    return MakeTunnelLayer(false);
+}
+Image MakeTunnelPetals() {
+    return MakeTunnelLayer(true);
+}
 
 } // namespace content

@@ -12,15 +12,27 @@ namespace content {
 
 namespace {
 
-Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 operator*(Vec3 a, float k) { return {a.x * k, a.y * k, a.z * k}; }
-float Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vec3 operator+(Vec3 a, Vec3 b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vec3 operator-(Vec3 a, Vec3 b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec3 operator*(Vec3 a, float k) {
+    return {a.x * k, a.y * k, a.z * k};
+}
+float Dot(Vec3 a, Vec3 b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 Vec3 Cross(Vec3 a, Vec3 b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-float Length(Vec3 a) { return std::sqrt(Dot(a, a)); }
-Vec3 Normalised(Vec3 a) { return a * (1.0f / Length(a)); }
+float Length(Vec3 a) {
+    return std::sqrt(Dot(a, a));
+}
+Vec3 Normalised(Vec3 a) {
+    return a * (1.0f / Length(a));
+}
 
 using Triangle = std::array<std::int32_t, 3>;
 
@@ -42,8 +54,8 @@ std::int32_t AddVertex(MeshData& mesh, Vec3 p) {
 // Unit icosahedron subdivided `levels` times, vertices on the unit sphere.
 void Geodesic(int levels, std::vector<Vec3>& points, std::vector<Triangle>& triangles) {
     const float t = (1.0f + std::sqrt(5.0f)) / 2.0f;
-    points = {{-1, t, 0}, {1, t, 0}, {-1, -t, 0}, {1, -t, 0}, {0, -1, t}, {0, 1, t},
-              {0, -1, -t}, {0, 1, -t}, {t, 0, -1}, {t, 0, 1}, {-t, 0, -1}, {-t, 0, 1}};
+    points = {{-1, t, 0},  {1, t, 0},  {-1, -t, 0}, {1, -t, 0}, {0, -1, t},  {0, 1, t},
+              {0, -1, -t}, {0, 1, -t}, {t, 0, -1},  {t, 0, 1},  {-t, 0, -1}, {-t, 0, 1}};
     for (Vec3& p : points) {
         p = Normalised(p);
     }
@@ -153,11 +165,13 @@ MeshData MakePoleCluster(float reach) {
 
         const int corners = (i % 3 == 0) ? 4 : 6;
         const float width = random.Range(5.0f, 8.0f);
-        const Vec3 centre = across1 * random.Range(-6.0f, 6.0f) + across2 * random.Range(-6.0f, 6.0f);
+        const Vec3 centre =
+            across1 * random.Range(-6.0f, 6.0f) + across2 * random.Range(-6.0f, 6.0f);
         // The centre lies across the axis, so a corner is at most sqrt(|centre|^2 + half^2)
         // + width from the origin: the longest half-length that stays within reach.
         const float offAxis = Length(centre);
-        float half = std::sqrt(std::max(0.0f, (reach - width) * (reach - width) - offAxis * offAxis));
+        float half =
+            std::sqrt(std::max(0.0f, (reach - width) * (reach - width) - offAxis * offAxis));
         half *= random.Range(0.82f, 1.0f);
 
         std::vector<Vec3> ring0, ring1;

@@ -14,7 +14,7 @@ constexpr double kStep = kBeat / 4.0; // a sixteenth note
 constexpr double kBar = 4 * kBeat;
 
 struct Chord {
-    float root;                // bass note (MIDI)
+    float root;               // bass note (MIDI)
     std::vector<float> tones; // voicing for pads and stabs
 
     Chord Up(float semitones) const {
@@ -95,9 +95,9 @@ const std::vector<MelodyNote> kAnswerB = {
 };
 // Four bars over F G Em Am.
 const std::vector<MelodyNote> kThemeC = {
-    {0, 1.5, 72}, {1.5, 0.5, 74}, {2, 1, 76},    {3, 1, 77},  {4, 1.5, 79}, {5.5, 0.5, 77},
-    {6, 1, 76},   {7, 1, 74},     {8, 1, 76},    {9, 0.5, 79}, {9.5, 0.5, 76}, {10, 1, 71},
-    {11, 1, 74},  {12, 3, 76},    {15, 1, 72},
+    {0, 1.5, 72},   {1.5, 0.5, 74}, {2, 1, 76},  {3, 1, 77},  {4, 1.5, 79},
+    {5.5, 0.5, 77}, {6, 1, 76},     {7, 1, 74},  {8, 1, 76},  {9, 0.5, 79},
+    {9.5, 0.5, 76}, {10, 1, 71},    {11, 1, 74}, {12, 3, 76}, {15, 1, 72},
 };
 
 // How a section opens on its first beat.
@@ -108,7 +108,7 @@ enum class Hit {
 };
 
 class Arranger {
-public:
+  public:
     explicit Arranger(int rate)
         : drums(rate, kSoundtrackSeconds), bass(rate, kSoundtrackSeconds),
           pads(rate, kSoundtrackSeconds), stabs(rate, kSoundtrackSeconds),
@@ -230,8 +230,8 @@ public:
 
     // Bass from a 16-step pattern: digits are semitones above the chord root ('0', '7' fifth,
     // 'c' octave), '.' rest; each note lasts `steps` sixteenths.
-    void BassBar(double bar, double end, const Chord& chord, const std::string& pattern,
-                 float gain, float brightness, int steps = 1) {
+    void BassBar(double bar, double end, const Chord& chord, const std::string& pattern, float gain,
+                 float brightness, int steps = 1) {
         for (int i = 0; i < 16; ++i) {
             const double t = bar + i * kStep;
             const char c = pattern[static_cast<std::size_t>(i) % pattern.size()];
@@ -260,12 +260,14 @@ public:
     }
 
     // Arpeggio in sixteenths over the chord's tones, climbing two octaves.
-    void Arpeggio(double from, double to, const Chord& chord, float gain, float brightness, int octaveUp = 12) {
+    void Arpeggio(double from, double to, const Chord& chord, float gain, float brightness,
+                  int octaveUp = 12) {
         int i = 0;
         for (double t = from; t < to - 1e-9; t += kStep, ++i) {
             const std::size_t n = chord.tones.size();
             const int k = i % static_cast<int>(2 * n);
-            const float note = chord.tones[static_cast<std::size_t>(k) % n] + (k >= static_cast<int>(n) ? static_cast<float>(octaveUp) : 0.0f);
+            const float note = chord.tones[static_cast<std::size_t>(k) % n] +
+                               (k >= static_cast<int>(n) ? static_cast<float>(octaveUp) : 0.0f);
             Pluck(t, note + 12, gain, (i % 2) ? 0.45f : -0.45f, brightness);
         }
     }
@@ -339,11 +341,13 @@ void Emerge(Arranger& a) { // 13 - 26: the spiked ball comes out of the fog
         const Chord chord = ChordAt(prog, bar);
         const bool last = t + kBar >= end - 1e-9;
         const double grooveEnd = last ? end - kBeat : end;
-        a.DrumBar(t, grooveEnd, "x...x...x...x...", "", "", bar < 2 ? "..x...x...x...x." : "o.x.o.x.o.x.o.xo", "", 0.75f);
+        a.DrumBar(t, grooveEnd, "x...x...x...x...", "", "",
+                  bar < 2 ? "..x...x...x...x." : "o.x.o.x.o.x.o.xo", "", 0.75f);
         const float bright = 0.3f + 0.08f * static_cast<float>(bar);
         a.BassBar(t, grooveEnd, chord, "..0...0...0...0.", 0.34f, bright);
         a.Pad(t, std::min(end, t + kBar), chord, 0.16f, 0.2f + 0.05f * static_cast<float>(bar));
-        a.Arpeggio(t, std::min(end, t + kBar), chord, 0.07f, 0.4f + 0.06f * static_cast<float>(bar));
+        a.Arpeggio(t, std::min(end, t + kBar), chord, 0.07f,
+                   0.4f + 0.06f * static_cast<float>(bar));
     }
     a.LeadInto(26, LeadIn::fill, 2, 1.0f, kAm);
 }
@@ -359,13 +363,15 @@ void Drop(Arranger& a, double start, double end, const std::vector<MelodyNote>& 
         const Chord chord = ChordAt(prog, bar, key);
         const bool last = t + kBar >= end - 1e-9;
         const double grooveEnd = last ? end - kBeat : end;
-        a.DrumBar(t, grooveEnd, "x...x...x...x...", "", "....x.......x...", "xoxoxoxoxoxoxoxo", "..x...x...x...x.", 1.0f);
+        a.DrumBar(t, grooveEnd, "x...x...x...x...", "", "....x.......x...", "xoxoxoxoxoxoxoxo",
+                  "..x...x...x...x.", 1.0f);
         if (second) {
             for (int i = 0; i < 4; ++i) {
                 Instruments::HiHat(a.drums, t + i * kBeat + 3 * kStep, 0.08f, false, 0.6f);
             }
         }
-        a.BassBar(t, grooveEnd, chord, second ? "0.c0.0c.0.c0.0c." : "..0c..0c..0c..0c", 0.45f, 0.85f);
+        a.BassBar(t, grooveEnd, chord, second ? "0.c0.0c.0.c0.0c." : "..0c..0c..0c..0c", 0.45f,
+                  0.85f);
         a.Pad(t, std::min(end, t + kBar), chord, 0.15f, 0.45f);
         if (second) {
             a.Arpeggio(t, std::min(end, t + kBar), chord, 0.06f, 0.8f, 12);
@@ -427,7 +433,8 @@ void Acid(Arranger& a) { // 66.5 - 79.5: the chess poles
     for (double t = start; t < end - kBeat - 1e-9; t += kBar, ++bar) {
         const bool last = t + kBar >= end - 1e-9;
         const double grooveEnd = last ? end - 0.25 : end;
-        a.DrumBar(t, grooveEnd, "x.....x...x.....", "....x.......x..o", "", "xxoxxxoxxxoxxxox", "", 1.0f);
+        a.DrumBar(t, grooveEnd, "x.....x...x.....", "....x.......x..o", "", "xxoxxxoxxxoxxxox", "",
+                  1.0f);
         const Chord& chord = bar % 4 == 3 ? kF : bar % 4 == 2 ? kG : kAm;
         for (int i = 0; i < 16; ++i) {
             const double s = t + i * kStep;
@@ -458,8 +465,8 @@ void Float(Arranger& a) { // 79.5 - 105.5: black and white, the landscape flight
         const Chord chord = ChordAt(prog, bar / 2);
         const bool building = t >= 101.5 - 1e-9;
         const double grooveEnd = t + kBar >= end - 1e-9 ? end - kBeat : end;
-        a.DrumBar(t, grooveEnd, building ? "x...x...x...x..." : "x.........x.....", "", "........x.......",
-                  "o.o.o.o.o.o.o.o.", "", 0.8f);
+        a.DrumBar(t, grooveEnd, building ? "x...x...x...x..." : "x.........x.....", "",
+                  "........x.......", "o.o.o.o.o.o.o.o.", "", 0.8f);
         a.BassBar(t, grooveEnd, chord, "0.......0...0...", 0.38f, 0.25f, 4);
         if (bar % 2 == 0) {
             a.Pad(t, std::min(end, t + 2 * kBar), chord, 0.2f, 0.3f);
@@ -492,7 +499,8 @@ void Anthem(Arranger& a) { // 105.5 - 131.5: the greetings
         const double t = start + bar * kBar;
         const Chord chord = ChordAt(prog, bar);
         const double grooveEnd = t + kBar >= end - 1e-9 ? end - 0.25 : end;
-        a.DrumBar(t, grooveEnd, "x...x...x...x...", "", "....x.......x...", "xoxoxoxoxoxoxoxo", "..x...x...x...x.", 1.0f);
+        a.DrumBar(t, grooveEnd, "x...x...x...x...", "", "....x.......x...", "xoxoxoxoxoxoxoxo",
+                  "..x...x...x...x.", 1.0f);
         a.BassBar(t, grooveEnd, chord, "..0c..0c..0c..07", 0.45f, 0.8f);
         a.Pad(t, std::min(end, t + kBar), chord, 0.15f, 0.5f);
         for (int i : {0, 3, 6, 10, 13}) {
@@ -524,7 +532,8 @@ void Tunnel(Arranger& a, double start, double end, bool second) {
         const double grooveEnd = t + kBar >= end - 1e-9 ? end - kBeat : end;
         a.DrumBar(t, grooveEnd, "x...x...x...x...", "", second ? "....x.......x..." : "",
                   "xxoxxxoxxxoxxxox", second ? "..x...x...x...x." : "", 1.0f);
-        a.BassBar(t, grooveEnd, chord, ".000.000.00c.000", 0.38f, second ? 0.8f : 0.45f + 0.07f * static_cast<float>(bar));
+        a.BassBar(t, grooveEnd, chord, ".000.000.00c.000", 0.38f,
+                  second ? 0.8f : 0.45f + 0.07f * static_cast<float>(bar));
         a.Pad(t, std::min(end, t + kBar), chord, 0.12f, 0.4f);
         // A three-note figure in sixteenths against the four-beat bar.
         int i = 0;

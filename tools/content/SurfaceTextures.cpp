@@ -10,7 +10,9 @@ namespace {
 
 constexpr float kTau = 6.2831853f;
 
-float F(int i) { return static_cast<float>(i); }
+float F(int i) {
+    return static_cast<float>(i);
+}
 
 // Colour ramp through evenly spaced stops, t in 0..1.
 template <size_t N> Rgb Ramp(const Rgb (&stops)[N], float t) {
@@ -103,11 +105,13 @@ Image MakeChessboard() {
         for (int x = 0; x < size; ++x) {
             int cx = x / static_cast<int>(cell), cy = y / static_cast<int>(cell);
             bool light = ((cx + cy) & 1) == 0;
-            float fx = std::fmod(F(x) + 0.5f, cell) / cell, fy = std::fmod(F(y) + 0.5f, cell) / cell;
+            float fx = std::fmod(F(x) + 0.5f, cell) / cell,
+                  fy = std::fmod(F(y) + 0.5f, cell) / cell;
             float edge = std::min(std::min(fx, 1 - fx), std::min(fy, 1 - fy)); // 0 at the rim
             float u = (F(x) + 0.5f) / F(size), v = (F(y) + 0.5f) / F(size);
             float swirl = Fbm(u * 6, v * 6, 6, 4, 0.5f, light ? 201u : 202u);
-            float vein = std::pow(1.0f - std::fabs(std::sin(kTau * (u * 3 + v * 2) + 4 * swirl)), 9.0f);
+            float vein =
+                std::pow(1.0f - std::fabs(std::sin(kTau * (u * 3 + v * 2) + 4 * swirl)), 9.0f);
             Rgb c = light ? Mix(Hex(0xE9E2D2), Hex(0xFFFFFF), 0.5f + 0.5f * swirl)
                           : Mix(Hex(0x0C0C12), Hex(0x2A2A36), 0.5f + 0.5f * swirl);
             c = Mix(c, light ? Hex(0x9A8F80) : Hex(0x6A6A88), vein * 0.6f);
@@ -161,7 +165,8 @@ Image MakeToadstool() {
             c = Mix(c, Hex(0xF6EEDC) * rough, spot);
             float rim = Smoothstep(radius + 0.05f, radius, d.nearest) * (1 - spot);
             c = Mix(c, Hex(0x300004), rim * 0.6f);
-            // Drawn three times additively, each lit by ambient and diffuse light: a sixth of white.
+            // Drawn three times additively, each lit by ambient and diffuse light: a sixth of
+            // white.
             image.At(x, y) = c * 0.13f;
         }
     }

@@ -19,8 +19,12 @@ inline void Add(Waveform& out, std::size_t i, float l, float r) {
     }
 }
 
-inline float PanLeft(float pan) { return std::cos((pan + 1.0f) * kPi / 4.0f) * 1.41421356f; }
-inline float PanRight(float pan) { return std::sin((pan + 1.0f) * kPi / 4.0f) * 1.41421356f; }
+inline float PanLeft(float pan) {
+    return std::cos((pan + 1.0f) * kPi / 4.0f) * 1.41421356f;
+}
+inline float PanRight(float pan) {
+    return std::sin((pan + 1.0f) * kPi / 4.0f) * 1.41421356f;
+}
 
 // Frames of a note: its first frame and how many follow.
 struct Span {
@@ -61,7 +65,9 @@ inline float Polyblep(float t, float dt) {
     return 0.0f;
 }
 
-inline float Wrap01(float p) { return p - std::floor(p); }
+inline float Wrap01(float p) {
+    return p - std::floor(p);
+}
 
 inline float Smoothstep01(float x) {
     x = std::clamp(x, 0.0f, 1.0f);
@@ -70,7 +76,9 @@ inline float Smoothstep01(float x) {
 
 } // namespace
 
-float NoteHz(float note) { return 440.0f * std::pow(2.0f, (note - 69.0f) / 12.0f); }
+float NoteHz(float note) {
+    return 440.0f * std::pow(2.0f, (note - 69.0f) / 12.0f);
+}
 
 void Svf::Set(float cutoffHz, float q, float sampleRate) {
     const float g = std::tan(kPi * std::min(cutoffHz, sampleRate * 0.45f) / sampleRate);
@@ -98,7 +106,9 @@ float Noise::Next() {
     return static_cast<float>(state) / 2147483648.0f - 1.0f;
 }
 
-float SawBlep(float phase, float step) { return 2.0f * phase - 1.0f - Polyblep(phase, step); }
+float SawBlep(float phase, float step) {
+    return 2.0f * phase - 1.0f - Polyblep(phase, step);
+}
 
 float SquareBlep(float phase, float step) {
     float value = phase < 0.5f ? 1.0f : -1.0f;
@@ -120,7 +130,8 @@ void HighPass(Waveform& bus, float cutoffHz) {
 }
 
 void PingPongDelay(Waveform& bus, double delaySeconds, float feedback, float wet, float dampHz) {
-    const std::size_t length = std::max<std::size_t>(1, static_cast<std::size_t>(delaySeconds * bus.sampleRate));
+    const std::size_t length =
+        std::max<std::size_t>(1, static_cast<std::size_t>(delaySeconds * bus.sampleRate));
     std::vector<float> lineL(length, 0.0f), lineR(length, 0.0f);
     const float damp = std::exp(-kTau * dampHz / static_cast<float>(bus.sampleRate));
     float lowL = 0, lowR = 0;
@@ -249,7 +260,8 @@ void Instruments::Snare(Waveform& out, double time, float gain) {
         const float fade = std::min(1.0f, (0.45f - t) / 0.05f);
         highL.Run(noiseL.Next());
         highR.Run(noiseR.Next());
-        Add(out, s.first + n, (tone + highL.high * env) * gain * fade, (tone + highR.high * env) * gain * fade);
+        Add(out, s.first + n, (tone + highL.high * env) * gain * fade,
+            (tone + highR.high * env) * gain * fade);
     }
 }
 
@@ -403,12 +415,14 @@ void Instruments::Bass(Waveform& out, double time, double length, float note, fl
     for (std::size_t n = 0; n < s.count; ++n) {
         const float t = static_cast<float>(n) / s.rate;
         if (n % 16 == 0) {
-            filter.Set(110.0f + brightness * (1600.0f * std::exp(-t / 0.11f) + 260.0f), 1.3f, s.rate);
+            filter.Set(110.0f + brightness * (1600.0f * std::exp(-t / 0.11f) + 260.0f), 1.3f,
+                       s.rate);
         }
         phase = Wrap01(phase + step);
         sub = Wrap01(sub + step); // a sine under the saw for weight
         const float raw = SawBlep(phase, step) * 0.6f + std::sin(kTau * sub) * 0.55f;
-        const float y = std::tanh(1.4f * filter.Run(raw)) * Envelope(t, 0.003f, hold, release) * gain;
+        const float y =
+            std::tanh(1.4f * filter.Run(raw)) * Envelope(t, 0.003f, hold, release) * gain;
         Add(out, s.first + n, y, y);
     }
 }
@@ -422,9 +436,12 @@ void SawStack(Waveform& out, double time, double seconds, float note, int voices
               float gain, Cutoff cutoffAt, Amp ampAt) {
     const Span s = NoteSpan(out, time, seconds);
     Noise seed(NoteSeed(time, note));
-    std::vector<float> phases(static_cast<std::size_t>(voices)), steps(phases.size()), pans(phases.size());
+    std::vector<float> phases(static_cast<std::size_t>(voices)), steps(phases.size()),
+        pans(phases.size());
     for (int v = 0; v < voices; ++v) {
-        const float spread = voices > 1 ? static_cast<float>(v) / static_cast<float>(voices - 1) * 2.0f - 1.0f : 0.0f;
+        const float spread =
+            voices > 1 ? static_cast<float>(v) / static_cast<float>(voices - 1) * 2.0f - 1.0f
+                       : 0.0f;
         phases[v] = 0.5f + 0.5f * seed.Next();
         steps[v] = NoteHz(note + spread * detuneCents / 100.0f) / s.rate;
         pans[v] = spread * 0.8f;
@@ -458,8 +475,11 @@ void Instruments::Pad(Waveform& out, double time, double length, const std::vect
     const float attack = std::min(0.7f, hold * 0.5f);
     for (float note : notes) {
         SawStack(
-            out, time, length + release, note, 6, 22.0f, gain / std::sqrt(static_cast<float>(notes.size())),
-            [&](float t) { return 350.0f + brightness * 2600.0f + 250.0f * std::sin(kTau * 0.23f * t); },
+            out, time, length + release, note, 6, 22.0f,
+            gain / std::sqrt(static_cast<float>(notes.size())),
+            [&](float t) {
+                return 350.0f + brightness * 2600.0f + 250.0f * std::sin(kTau * 0.23f * t);
+            },
             [&](float t) { return Envelope(t, attack, hold, release); });
     }
 }
@@ -470,7 +490,10 @@ void Instruments::Stab(Waveform& out, double time, const std::vector<float>& not
         SawStack(
             out, time, 1.0, note, 5, 18.0f, gain / std::sqrt(static_cast<float>(notes.size())),
             [&](float t) { return 250.0f + brightness * 7000.0f * std::exp(-t / 0.16f); },
-            [&](float t) { return std::min(1.0f, t / 0.002f) * std::exp(-t / 0.28f) * std::min(1.0f, (1.0f - t) / 0.1f); });
+            [&](float t) {
+                return std::min(1.0f, t / 0.002f) * std::exp(-t / 0.28f) *
+                       std::min(1.0f, (1.0f - t) / 0.1f);
+            });
     }
 }
 
@@ -487,7 +510,8 @@ void Instruments::Sweep(Waveform& out, double from, double to, const std::vector
     }
 }
 
-void Instruments::Pluck(Waveform& out, double time, float note, float gain, float pan, float brightness) {
+void Instruments::Pluck(Waveform& out, double time, float note, float gain, float pan,
+                        float brightness) {
     const Span s = NoteSpan(out, time, 0.7);
     const float step = NoteHz(note) / s.rate;
     const float l = PanLeft(pan), r = PanRight(pan);
@@ -500,13 +524,15 @@ void Instruments::Pluck(Waveform& out, double time, float note, float gain, floa
         }
         phase = Wrap01(phase + step);
         const float raw = SquareBlep(phase, step) * 0.5f + SawBlep(phase, step) * 0.5f;
-        const float amp = std::min(1.0f, t / 0.001f) * std::exp(-t / 0.22f) * std::min(1.0f, (0.7f - t) / 0.05f);
+        const float amp =
+            std::min(1.0f, t / 0.001f) * std::exp(-t / 0.22f) * std::min(1.0f, (0.7f - t) / 0.05f);
         const float y = filter.Run(raw) * amp * gain;
         Add(out, s.first + n, y * l, y * r);
     }
 }
 
-void Instruments::Lead(Waveform& out, double time, double length, float note, float gain, float fromNote) {
+void Instruments::Lead(Waveform& out, double time, double length, float note, float gain,
+                       float fromNote) {
     const float hold = static_cast<float>(length), release = 0.16f;
     const Span s = NoteSpan(out, time, length + release);
     Svf filterL, filterR;
@@ -519,7 +545,8 @@ void Instruments::Lead(Waveform& out, double time, double length, float note, fl
         }
         const float vibrato = 0.22f * Smoothstep01((t - 0.25f) / 0.3f) * std::sin(kTau * 5.5f * t);
         const float f = NoteHz(pitch + vibrato);
-        const float s1 = NoteHz(pitch + vibrato + 0.08f) / s.rate, s2 = NoteHz(pitch + vibrato - 0.08f) / s.rate;
+        const float s1 = NoteHz(pitch + vibrato + 0.08f) / s.rate,
+                    s2 = NoteHz(pitch + vibrato - 0.08f) / s.rate;
         const float s3 = f * 0.5f / s.rate;
         p1 = Wrap01(p1 + s1);
         p2 = Wrap01(p2 + s2);
@@ -553,7 +580,8 @@ void Instruments::Bell(Waveform& out, double time, float note, float gain, float
     }
 }
 
-void AcidLine(Waveform& out, const std::vector<AcidStep>& steps, float gain, float cutoffHz, float resonance) {
+void AcidLine(Waveform& out, const std::vector<AcidStep>& steps, float gain, float cutoffHz,
+              float resonance) {
     if (steps.empty()) {
         return;
     }
@@ -581,11 +609,12 @@ void AcidLine(Waveform& out, const std::vector<AcidStep>& steps, float gain, flo
         const float since = static_cast<float>(t - started);
         const bool gate = current && since < static_cast<float>(current->length);
         if (current) {
-            pitch = current->slide && since < 0.05f ? glideFrom + (current->note - glideFrom) * (since / 0.05f)
-                                                     : current->note;
+            pitch = current->slide && since < 0.05f
+                        ? glideFrom + (current->note - glideFrom) * (since / 0.05f)
+                        : current->note;
         }
         level += ((gate ? 1.0f : 0.0f) - level) * 0.01f; // about 2 ms ramps
-        env *= 0.99985f;                                  // filter envelope decay (~150 ms)
+        env *= 0.99985f;                                 // filter envelope decay (~150 ms)
         if (n % 8 == 0) {
             filter.Set(cutoffHz * (1.0f + 7.0f * env), resonance, rate);
         }

@@ -9,7 +9,9 @@ namespace content {
 
 namespace {
 
-float F(int i) { return static_cast<float>(i); }
+float F(int i) {
+    return static_cast<float>(i);
+}
 
 constexpr float kBannerStrength = 0.42f;
 
@@ -84,9 +86,11 @@ Image MakeBanner(const Fonts& fonts, int which) {
     const int w = 640, h = 200;
     Plane ink(w, h);
     const bool first = which == 1;
-    Plane line = FitText(fonts.bold, first ? "OUT OF THE FOG" : "A THOUSAND SPIKES", 84, 0.755f, 6, 580);
+    Plane line =
+        FitText(fonts.bold, first ? "OUT OF THE FOG" : "A THOUSAND SPIKES", 84, 0.755f, 6, 580);
     Stamp(ink, line, w / 2, 86);
-    Plane sub = FitText(fonts.book, first ? "every point finds its edge" : "of light, in time with the beat",
+    Plane sub = FitText(fonts.book,
+                        first ? "every point finds its edge" : "of light, in time with the beat",
                         34, 0.755f, 3, 560);
     Stamp(ink, sub, w / 2, 152);
     Rule(ink, 20, 100, 540, 0.6f);

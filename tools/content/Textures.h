@@ -26,23 +26,23 @@ struct BoardPlace {
     float x, y;
 };
 BoardPlace MarblePlace(int r, int c);
-Image MakeLandscape();      // Tolm1, 640 x 480: mountains, lake and dusk sky
-Image MakeTunnelRings();    // Wendo2, 256 x 256: cold rings and spokes around the centre
-Image MakeTunnelPetals();   // Wendo, 256 x 256: warm spiral petals around the centre
+Image MakeLandscape();    // Tolm1, 640 x 480: mountains, lake and dusk sky
+Image MakeTunnelRings();  // Wendo2, 256 x 256: cold rings and spokes around the centre
+Image MakeTunnelPetals(); // Wendo, 256 x 256: warm spiral petals around the centre
 
 // Glows on black (or on white for the darkening sprite).
-Image MakeGlow();       // Particle, 64 x 64
-Image MakeSpike();      // Stekel, 64 x 64: a needle of light along the stretched diagonal
-Image MakeWhiteDot();   // WhiteParticle, 64 x 64
-Image MakeBlackDot();   // BlackParticle, 64 x 64: dark dot on white
+Image MakeGlow();     // Particle, 64 x 64
+Image MakeSpike();    // Stekel, 64 x 64: a needle of light along the stretched diagonal
+Image MakeWhiteDot(); // WhiteParticle, 64 x 64
+Image MakeBlackDot(); // BlackParticle, 64 x 64: dark dot on white
 
 // Lettering (needs the bold and book faces).
 struct Fonts {
     Font bold, book;
 };
-Image MakeLogo(const Fonts& fonts);                    // Logo, 640 x 200
-Image MakeBanner(const Fonts& fonts, int which);       // 1 = Screes, 2 = Plek, 640 x 200
-Image MakeFarewell(const Fonts& fonts);                // Sterf, 640 x 200
-Image MakeGreeting(const Fonts& fonts, int which);     // 1..3 = Greets1..3, 640 x 300
+Image MakeLogo(const Fonts& fonts);                // Logo, 640 x 200
+Image MakeBanner(const Fonts& fonts, int which);   // 1 = Screes, 2 = Plek, 640 x 200
+Image MakeFarewell(const Fonts& fonts);            // Sterf, 640 x 200
+Image MakeGreeting(const Fonts& fonts, int which); // 1..3 = Greets1..3, 640 x 300
 
 } // namespace content

@@ -101,7 +101,9 @@ double IntegratedLoudness(const Waveform& wave) {
     for (std::size_t start = 0; start + block <= power.size(); start += step) {
         blocks.push_back((prefix[start + block] - prefix[start]) / static_cast<double>(block));
     }
-    auto loudness = [](double meanSquare) { return -0.691 + 10.0 * std::log10(std::max(meanSquare, 1e-20)); };
+    auto loudness = [](double meanSquare) {
+        return -0.691 + 10.0 * std::log10(std::max(meanSquare, 1e-20));
+    };
     auto gatedMean = [&](double threshold) {
         double sum = 0;
         std::size_t count = 0;
@@ -155,7 +157,8 @@ void Limit(Waveform& wave, float ceiling, double lookahead, double release) {
         const float level = std::max(std::fabs(wave.left[i]), std::fabs(wave.right[i]));
         required[i] = level > ceiling ? ceiling * 0.99999f / level : 1.0f; // margin for rounding
     }
-    const std::size_t radius = std::max<std::size_t>(1, static_cast<std::size_t>(lookahead * wave.sampleRate));
+    const std::size_t radius =
+        std::max<std::size_t>(1, static_cast<std::size_t>(lookahead * wave.sampleRate));
     // Holding the minimum over ±radius and then averaging over ±radius keeps every gain at or
     // below what its own sample requires, with smooth ramps.
     std::vector<float> held = SlidingMin(required, radius);
@@ -167,7 +170,8 @@ void Limit(Waveform& wave, float ceiling, double lookahead, double release) {
     float envelope = 1.0f;
     for (std::size_t i = 0; i < n; ++i) {
         const std::size_t a = i >= radius ? i - radius : 0, b = std::min(n, i + radius + 1);
-        const float smooth = static_cast<float>((prefix[b] - prefix[a]) / static_cast<double>(b - a));
+        const float smooth =
+            static_cast<float>((prefix[b] - prefix[a]) / static_cast<double>(b - a));
         envelope = std::min(smooth, envelope + (1.0f - envelope) * recover);
         const float gain = std::min(envelope, required[i]); // exact guard at the window edges
         wave.left[i] *= gain;

@@ -18,7 +18,9 @@ using D3DCOLOR = DWORD; // 0xAARRGGBB
 
 inline constexpr UINT D3D_SDK_VERSION = 120;
 
-constexpr HRESULT MakeD3DError(std::uint32_t code) { return static_cast<HRESULT>(code); }
+constexpr HRESULT MakeD3DError(std::uint32_t code) {
+    return static_cast<HRESULT>(code);
+}
 inline constexpr HRESULT D3D_OK = 0;
 inline constexpr HRESULT D3DERR_DRIVERINTERNALERROR = MakeD3DError(0x88760827u);
 inline constexpr HRESULT D3DERR_DEVICELOST = MakeD3DError(0x88760868u);
@@ -30,8 +32,12 @@ inline constexpr HRESULT D3DXERR_INVALIDDATA = MakeD3DError(0x88760B59u);
 inline constexpr HRESULT E_OUTOFMEMORY = MakeD3DError(0x8007000Eu);
 inline constexpr HRESULT E_FAIL = MakeD3DError(0x80004005u);
 
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
-constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
+constexpr bool FAILED(HRESULT hr) {
+    return hr < 0;
+}
+constexpr bool SUCCEEDED(HRESULT hr) {
+    return hr >= 0;
+}
 
 enum D3DFORMAT : DWORD {
     D3DFMT_UNKNOWN = 0,
@@ -48,7 +54,11 @@ enum D3DFORMAT : DWORD {
 enum D3DDEVTYPE : DWORD { D3DDEVTYPE_HAL = 1, D3DDEVTYPE_REF = 2, D3DDEVTYPE_SW = 3 };
 enum D3DRESOURCETYPE : DWORD { D3DRTYPE_SURFACE = 1, D3DRTYPE_TEXTURE = 3 };
 enum D3DPOOL : DWORD { D3DPOOL_DEFAULT = 0, D3DPOOL_MANAGED = 1, D3DPOOL_SYSTEMMEM = 2 };
-enum D3DSWAPEFFECT : DWORD { D3DSWAPEFFECT_DISCARD = 1, D3DSWAPEFFECT_FLIP = 2, D3DSWAPEFFECT_COPY = 3 };
+enum D3DSWAPEFFECT : DWORD {
+    D3DSWAPEFFECT_DISCARD = 1,
+    D3DSWAPEFFECT_FLIP = 2,
+    D3DSWAPEFFECT_COPY = 3
+};
 enum D3DMULTISAMPLE_TYPE : DWORD { D3DMULTISAMPLE_NONE = 0 };
 enum D3DPRIMITIVETYPE : DWORD { D3DPT_TRIANGLELIST = 4 };
 enum D3DLIGHTTYPE : DWORD { D3DLIGHT_POINT = 1, D3DLIGHT_SPOT = 2, D3DLIGHT_DIRECTIONAL = 3 };
@@ -138,7 +148,11 @@ enum D3DCMPFUNC : DWORD {
 enum D3DMATERIALCOLORSOURCE : DWORD { D3DMCS_MATERIAL = 0, D3DMCS_COLOR1 = 1, D3DMCS_COLOR2 = 2 };
 
 enum D3DTEXTUREFILTERTYPE : DWORD { D3DTEXF_NONE = 0, D3DTEXF_POINT = 1, D3DTEXF_LINEAR = 2 };
-enum D3DTEXTUREADDRESS : DWORD { D3DTADDRESS_WRAP = 1, D3DTADDRESS_MIRROR = 2, D3DTADDRESS_CLAMP = 3 };
+enum D3DTEXTUREADDRESS : DWORD {
+    D3DTADDRESS_WRAP = 1,
+    D3DTADDRESS_MIRROR = 2,
+    D3DTADDRESS_CLAMP = 3
+};
 enum D3DTEXTUREOP : DWORD {
     D3DTOP_DISABLE = 1,
     D3DTOP_SELECTARG1 = 2,
@@ -292,17 +306,17 @@ using ULONG = DWORD;
 // Objects have one owner, who frees them with Release (no shared references are taken, so
 // Release returns the remaining count, 0).
 class IDirect3DResource8 {
-public:
+  public:
     virtual ULONG Release() = 0;
 
-protected:
+  protected:
     virtual ~IDirect3DResource8() = default;
 };
 
 class IDirect3DBaseTexture8 : public IDirect3DResource8 {};
 
 class IDirect3DTexture8 : public IDirect3DBaseTexture8 {
-public:
+  public:
     virtual HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) = 0;
     // Texels as 32-bit 0xAARRGGBB (alpha 0xFF where the picture has none), top row first.
     virtual HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) = 0;
@@ -310,28 +324,28 @@ public:
 };
 
 class IDirect3DVertexBuffer8 : public IDirect3DResource8 {
-public:
+  public:
     // Offset and size 0 lock the whole buffer.
     virtual HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) = 0;
     virtual HRESULT Unlock() = 0;
 };
 
 class IDirect3DIndexBuffer8 : public IDirect3DResource8 {
-public:
+  public:
     virtual HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags) = 0;
     virtual HRESULT Unlock() = 0;
 };
 
 class IDirect3DDevice8 {
-public:
+  public:
     virtual ULONG Release() = 0;
 
     virtual HRESULT TestCooperativeLevel() = 0;
     virtual HRESULT Reset(D3DPRESENT_PARAMETERS* parameters) = 0;
     virtual HRESULT Present(const RECT* source, const RECT* dest, HWND overrideWindow,
                             const RGNDATA* dirtyRegion) = 0;
-    virtual HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color,
-                          float z, DWORD stencil) = 0;
+    virtual HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
+                          DWORD stencil) = 0;
 
     virtual HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                        IDirect3DVertexBuffer8** buffer) = 0;
@@ -362,12 +376,12 @@ public:
     virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount,
                                          UINT startIndex, UINT primitiveCount) = 0;
 
-protected:
+  protected:
     virtual ~IDirect3DDevice8() = default;
 };
 
 class IDirect3D8 {
-public:
+  public:
     virtual ULONG Release() = 0;
 
     virtual UINT GetAdapterModeCount(UINT adapter) = 0;
@@ -385,7 +399,7 @@ public:
                                  DWORD behaviorFlags, D3DPRESENT_PARAMETERS* parameters,
                                  IDirect3DDevice8** device) = 0;
 
-protected:
+  protected:
     virtual ~IDirect3D8() = default;
 };
 
@@ -404,6 +418,6 @@ struct D3DXIMAGE_INFO;
 struct PALETTEENTRY;
 HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, LPCSTR fileName, UINT width,
                                      UINT height, UINT mipLevels, DWORD usage, D3DFORMAT format,
-                                     D3DPOOL pool, DWORD filter, DWORD mipFilter,
-                                     D3DCOLOR colorKey, D3DXIMAGE_INFO* sourceInfo,
-                                     PALETTEENTRY* palette, IDirect3DTexture8** texture);
+                                     D3DPOOL pool, DWORD filter, DWORD mipFilter, D3DCOLOR colorKey,
+                                     D3DXIMAGE_INFO* sourceInfo, PALETTEENTRY* palette,
+                                     IDirect3DTexture8** texture);

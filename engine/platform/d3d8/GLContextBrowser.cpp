@@ -107,9 +107,13 @@ class BrowserGLContext final : public GLContext {
 
 } // namespace
 
-bool HostHasDisplay() { return true; }
+bool HostHasDisplay() {
+    return true;
+}
 
-bool StartGLVideo() { return true; }
+bool StartGLVideo() {
+    return true;
+}
 
 void StopGLVideo() {}
 

@@ -50,7 +50,9 @@ bool Set(const char* variable) {
 
 // Without any screen SDL would quietly pick its off-screen driver and the show would play where
 // nobody sees it; an explicit SDL_VIDEODRIVER is the user's own choice.
-bool HostHasDisplay() { return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("SDL_VIDEODRIVER"); }
+bool HostHasDisplay() {
+    return Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Set("SDL_VIDEODRIVER");
+}
 
 bool StartGLVideo() {
     if (!StartSdlVideo()) {
@@ -60,7 +62,9 @@ bool StartGLVideo() {
     return true;
 }
 
-void StopGLVideo() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+void StopGLVideo() {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
 
 std::unique_ptr<GLContext> GLContext::Create(HWND handle) {
     SDL_Window* window = SdlWindowOf(handle);

@@ -28,9 +28,9 @@ GLuint Compile(GLenum stage, const std::string& source) {
     const char* text = source.c_str();
     glShaderSource(shader, 1, &text, nullptr);
     glCompileShader(shader);
-    const bool built = Built(shader, GL_COMPILE_STATUS, glGetShaderiv, glGetShaderInfoLog,
-                             glDeleteShader,
-                             stage == GL_VERTEX_SHADER ? "vertex shader" : "fragment shader");
+    const bool built =
+        Built(shader, GL_COMPILE_STATUS, glGetShaderiv, glGetShaderInfoLog, glDeleteShader,
+              stage == GL_VERTEX_SHADER ? "vertex shader" : "fragment shader");
     return built ? shader : 0;
 }
 

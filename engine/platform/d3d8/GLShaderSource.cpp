@@ -115,7 +115,8 @@ std::string LightLines(int index, GLLightKind kind) {
         if (kind == GLLightKind::Spot) {
             text += "        factor *= SpotFactor(" + light + ", towardsLight);\n";
         }
-        text += "        AddLight(" + light + ", normal, towardsLight, towardsEye, factor);\n    }\n";
+        text +=
+            "        AddLight(" + light + ", normal, towardsLight, towardsEye, factor);\n    }\n";
         return text;
     }
     default:
@@ -181,16 +182,15 @@ std::string VertexShader(const GLShaderKey& key, const std::string& header) {
         for (int i = 0; i < GLShaderKey::kLights; ++i) {
             s += LightLines(i, key.lights[static_cast<std::size_t>(i)]);
         }
-        s += "    vec4 diffuseReflect = " + ColourOf(key.diffuseSource, "materialDiffuse") +
-             ";\n";
+        s += "    vec4 diffuseReflect = " + ColourOf(key.diffuseSource, "materialDiffuse") + ";\n";
         s += "    vec3 ambientReflect = " + ColourOf(key.ambientSource, "materialAmbient") +
              ".rgb;\n";
         s += "    vec3 emissive = " + ColourOf(key.emissiveSource, "materialEmissive") + ".rgb;\n";
         s += "    diffuseColour = vec4(clamp(emissive + ambientReflect * (ambient.rgb + "
              "ambientSum) + diffuseReflect.rgb * diffuseSum, 0.0, 1.0), diffuseReflect.a);\n";
         if (key.specular) {
-            s += "    vec3 specularReflect = " +
-                 ColourOf(key.specularSource, "materialSpecular") + ".rgb;\n";
+            s += "    vec3 specularReflect = " + ColourOf(key.specularSource, "materialSpecular") +
+                 ".rgb;\n";
             s += "    specularColour = vec4(clamp(specularReflect * specularSum, 0.0, 1.0), "
                  "vertexSpecular.a);\n";
         } else {
@@ -261,8 +261,9 @@ std::string FragmentShader(const GLShaderKey& key, const std::string& header) {
         s += "    vec4 texel = texture(stageTexture, texCoord).bgra;\n"
              "    texel.a = max(texel.a, opaqueTexture);\n";
     }
-    s += "    vec3 colour = " +
-         StageOperation(key.colourOp, key.colourArg1, key.colourArg2, "rgb") + ";\n";
+    s +=
+        "    vec3 colour = " + StageOperation(key.colourOp, key.colourArg1, key.colourArg2, "rgb") +
+        ";\n";
     s += "    float alpha = " + StageOperation(alphaOp, key.alphaArg1, key.alphaArg2, "a") + ";\n";
     if (key.specular) {
         // The colour sum is clamped before fog.
@@ -299,7 +300,8 @@ std::string FragmentShader(const GLShaderKey& key, const std::string& header) {
 } // namespace
 
 GLShaderSources GenerateShaders(const GLShaderKey& key, GLSLDialect dialect) {
-    std::string header = dialect == GLSLDialect::Es300 ? "#version 300 es\n" : "#version 330 core\n";
+    std::string header =
+        dialect == GLSLDialect::Es300 ? "#version 300 es\n" : "#version 330 core\n";
     header += "precision highp float;\nprecision highp int;\n";
     return {VertexShader(key, header), FragmentShader(key, header)};
 }

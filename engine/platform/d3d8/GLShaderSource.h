@@ -49,7 +49,7 @@ struct GLDeviceUniforms {
     float materialEmissive[4];
     float ambient[4]; // the AMBIENT state
     float fogColour[4];
-    float fog[4];  // end, scale, density: linear f = clamp((end - d) * scale, 0, 1)
+    float fog[4]; // end, scale, density: linear f = clamp((end - d) * scale, 0, 1)
     float specularPower;
     float alphaReference; // 0..255
     float opaqueTexture;  // 1 if the texture has no alpha: its texels read alpha 1

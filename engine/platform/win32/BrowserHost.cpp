@@ -16,7 +16,9 @@ struct HostWindow {
     std::uint32_t id;
 };
 
-void HostWindowDeleter::operator()(HostWindow* window) const { delete window; }
+void HostWindowDeleter::operator()(HostWindow* window) const {
+    delete window;
+}
 
 namespace {
 
@@ -60,8 +62,10 @@ WPARAM VirtualKeyOf(unsigned long code) {
     case VK_DOWN:
     case VK_SHIFT:
     case VK_CONTROL:
-    case VK_MENU: return code;
-    default: return letterOrDigit || function ? code : 0;
+    case VK_MENU:
+        return code;
+    default:
+        return letterOrDigit || function ? code : 0;
     }
 }
 
@@ -121,11 +125,17 @@ HostWindow* OpenHostWindow(const char*, int, int, int, int) {
     return new HostWindow{nextId++};
 }
 
-std::uint32_t HostWindowId(const HostWindow* window) { return window->id; }
+std::uint32_t HostWindowId(const HostWindow* window) {
+    return window->id;
+}
 
-void ShowHostWindow(HostWindow*, bool show) { SetCanvasShown(show ? 1 : 0); }
+void ShowHostWindow(HostWindow*, bool show) {
+    SetCanvasShown(show ? 1 : 0);
+}
 
-void SetHostWindowTitle(HostWindow*, const char* title) { emscripten_set_window_title(title); }
+void SetHostWindowTitle(HostWindow*, const char* title) {
+    emscripten_set_window_title(title);
+}
 
 void ShowHostPointer(bool visible) {
     pointerVisible = visible;
@@ -138,7 +148,9 @@ void ShowHostMessageBox(HostWindow*, const char* caption, const char* text, bool
 
 void PumpHostEvents() {}
 
-void WaitForHostEvent(int milliseconds) { browser::Yield(milliseconds); }
+void WaitForHostEvent(int milliseconds) {
+    browser::Yield(milliseconds);
+}
 
 } // namespace win32
 
@@ -148,4 +160,6 @@ void browser::RequestClose() {
     }
 }
 
-extern "C" EMSCRIPTEN_KEEPALIVE void vellomire_close() { browser::RequestClose(); }
+extern "C" EMSCRIPTEN_KEEPALIVE void vellomire_close() {
+    browser::RequestClose();
+}

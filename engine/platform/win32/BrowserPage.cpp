@@ -24,6 +24,8 @@ EM_ASYNC_JS(void, WaitForBrowser, (int milliseconds), {
 
 namespace browser {
 
-void Yield(int milliseconds) { WaitForBrowser(milliseconds); }
+void Yield(int milliseconds) {
+    WaitForBrowser(milliseconds);
+}
 
 } // namespace browser

@@ -21,4 +21,6 @@ DWORD timeGetTime() {
     return static_cast<DWORD>(milliseconds); // wraps every 2^32 ms, as on Windows
 }
 
-void SetTimeSourceForTesting(DWORD (*source)()) { clockOverride = source; }
+void SetTimeSourceForTesting(DWORD (*source)()) {
+    clockOverride = source;
+}

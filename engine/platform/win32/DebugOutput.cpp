@@ -13,7 +13,7 @@ namespace {
 // there to the newest. Texts that continue the cycle are held back and counted; a text that
 // breaks it first writes the count of whole repeats, then the texts of the unfinished one.
 class DebugSink {
-public:
+  public:
     ~DebugSink() { Flush(); }
 
     void Write(const char* text) {
@@ -41,7 +41,7 @@ public:
         recent_.clear();
     }
 
-private:
+  private:
     static constexpr std::size_t kLongestCycle = 8;
 
     void Continue() {
@@ -70,8 +70,8 @@ private:
             if (period_ == 1) {
                 std::fprintf(stderr, "%s(repeated %lu times)\n", start, repeats_);
             } else {
-                std::fprintf(stderr, "%s(the last %zu texts repeated %lu times)\n", start,
-                             period_, repeats_);
+                std::fprintf(stderr, "%s(the last %zu texts repeated %lu times)\n", start, period_,
+                             repeats_);
             }
             std::fflush(stderr);
             // Nothing after a count line continues the texts before it.
@@ -107,6 +107,10 @@ void OutputDebugStringA(LPCSTR text) {
     }
 }
 
-void ShowDebugOutput(bool show) { shown = show; }
+void ShowDebugOutput(bool show) {
+    shown = show;
+}
 
-void FlushDebugOutput() { Sink().Flush(); }
+void FlushDebugOutput() {
+    Sink().Flush();
+}

@@ -18,11 +18,19 @@ std::function<void()> presentHook;
 
 } // namespace
 
-bool IsCapture() { return captureMode; }
-const CaptureSettings& Capture() { return captureSettings; }
+bool IsCapture() {
+    return captureMode;
+}
+const CaptureSettings& Capture() {
+    return captureSettings;
+}
 
-const PlayResolution& Resolution() { return resolution; }
-void SetResolution(const PlayResolution& asked) { resolution = asked; }
+const PlayResolution& Resolution() {
+    return resolution;
+}
+void SetResolution(const PlayResolution& asked) {
+    resolution = asked;
+}
 
 PictureSize PictureFor(int width, int height) {
     const int unit = std::min(width / 4, height / 3);
@@ -35,8 +43,12 @@ void EnterCapture(const CaptureSettings& settings) {
     frame = 0;
 }
 
-std::uint64_t VirtualFrame() { return frame; }
-void SetVirtualFrame(std::uint64_t n) { frame = n; }
+std::uint64_t VirtualFrame() {
+    return frame;
+}
+void SetVirtualFrame(std::uint64_t n) {
+    frame = n;
+}
 
 std::uint32_t VirtualMilliseconds() {
     return static_cast<std::uint32_t>(VirtualBytes(1000));
@@ -51,10 +63,16 @@ std::uint64_t VirtualBytes(std::uint64_t bytesPerSecond) {
     return whole * bytesPerSecond + rest * bytesPerSecond / s.fpsNumerator;
 }
 
-bool DrawingEnabled() { return drawing; }
-void SetDrawingEnabled(bool enabled) { drawing = enabled; }
+bool DrawingEnabled() {
+    return drawing;
+}
+void SetDrawingEnabled(bool enabled) {
+    drawing = enabled;
+}
 
-void SetPresentHook(std::function<void()> hook) { presentHook = std::move(hook); }
+void SetPresentHook(std::function<void()> hook) {
+    presentHook = std::move(hook);
+}
 
 void NotifyPresent() {
     if (presentHook) {

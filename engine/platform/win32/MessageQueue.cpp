@@ -110,8 +110,12 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
     switch (message) {
-    case WM_CLOSE: DestroyWindow(window); return 0;
-    case WM_SETCURSOR: return FALSE; // the class has no cursor: leave the pointer as it is
-    default: return 0;
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_SETCURSOR:
+        return FALSE; // the class has no cursor: leave the pointer as it is
+    default:
+        return 0;
     }
 }

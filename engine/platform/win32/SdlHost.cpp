@@ -116,23 +116,36 @@ WPARAM VirtualKeyOf(SDL_Keycode key) {
         return VK_F1 + static_cast<WPARAM>(key - SDLK_F1);
     }
     switch (key) {
-    case SDLK_ESCAPE: return VK_ESCAPE;
-    case SDLK_BACKSPACE: return VK_BACK;
-    case SDLK_TAB: return VK_TAB;
+    case SDLK_ESCAPE:
+        return VK_ESCAPE;
+    case SDLK_BACKSPACE:
+        return VK_BACK;
+    case SDLK_TAB:
+        return VK_TAB;
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return VK_RETURN;
-    case SDLK_SPACE: return VK_SPACE;
-    case SDLK_LEFT: return VK_LEFT;
-    case SDLK_UP: return VK_UP;
-    case SDLK_RIGHT: return VK_RIGHT;
-    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_KP_ENTER:
+        return VK_RETURN;
+    case SDLK_SPACE:
+        return VK_SPACE;
+    case SDLK_LEFT:
+        return VK_LEFT;
+    case SDLK_UP:
+        return VK_UP;
+    case SDLK_RIGHT:
+        return VK_RIGHT;
+    case SDLK_DOWN:
+        return VK_DOWN;
     case SDLK_LSHIFT:
-    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_RSHIFT:
+        return VK_SHIFT;
     case SDLK_LCTRL:
-    case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_RCTRL:
+        return VK_CONTROL;
     case SDLK_LALT:
-    case SDLK_RALT: return VK_MENU;
-    default: return 0;
+    case SDLK_RALT:
+        return VK_MENU;
+    default:
+        return 0;
     }
 }
 
@@ -177,7 +190,8 @@ void Translate(const SDL_Event& event) {
              HTCLIENT | static_cast<LPARAM>(WM_MOUSEMOVE) << 16);
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
@@ -219,7 +233,9 @@ HostWindow* OpenHostWindow(const char* caption, int x, int y, int width, int hei
     return new HostWindow{sdl};
 }
 
-std::uint32_t HostWindowId(const HostWindow* window) { return SDL_GetWindowID(window->sdl); }
+std::uint32_t HostWindowId(const HostWindow* window) {
+    return SDL_GetWindowID(window->sdl);
+}
 
 void ShowHostWindow(HostWindow* window, bool show) {
     if (show) {
@@ -243,8 +259,8 @@ void ShowHostPointer(bool visible) {
 void ShowHostMessageBox(HostWindow* owner, const char* caption, const char* text, bool error) {
     if (HasDisplay()) {
         win32::NoteMessageBox(true);
-        SDL_ShowSimpleMessageBox(error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION,
-                                 caption, text, owner != nullptr ? owner->sdl : nullptr);
+        SDL_ShowSimpleMessageBox(error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION, caption,
+                                 text, owner != nullptr ? owner->sdl : nullptr);
         win32::NoteMessageBox(false);
     }
 }

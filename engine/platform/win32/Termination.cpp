@@ -21,8 +21,8 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -128,9 +128,13 @@ void WatchDisplayConnection() {
     dlclose(xlib); // only drops the reference taken above
 }
 
-void NoteLiveWindows(int change) { liveWindows += change; }
+void NoteLiveWindows(int change) {
+    liveWindows += change;
+}
 
-void NoteMessageBox(bool showing) { messageBoxShowing = showing; }
+void NoteMessageBox(bool showing) {
+    messageBoxShowing = showing;
+}
 
 bool TakeCloseRequest() {
     lastPump = NowMilliseconds();

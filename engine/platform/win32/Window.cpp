@@ -39,7 +39,9 @@ char arrowCursor;
 
 HCURSOR currentCursor = reinterpret_cast<HCURSOR>(&arrowCursor);
 
-void ApplyCursor() { win32::ShowHostPointer(currentCursor != nullptr); }
+void ApplyCursor() {
+    win32::ShowHostPointer(currentCursor != nullptr);
+}
 
 } // namespace
 
@@ -182,7 +184,9 @@ BOOL DestroyWindow(HWND handle) {
     return TRUE;
 }
 
-BOOL IsWindow(HWND window) { return win32::FindWindow(window) != nullptr ? TRUE : FALSE; }
+BOOL IsWindow(HWND window) {
+    return win32::FindWindow(window) != nullptr ? TRUE : FALSE;
+}
 
 BOOL SetWindowTextA(HWND handle, LPCSTR text) {
     HWND__* window = win32::FindWindow(handle);

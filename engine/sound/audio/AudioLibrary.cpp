@@ -17,8 +17,8 @@
 namespace {
 
 constexpr DWORD badValue = 0xFFFFFFFFu;
-constexpr int mixFrames = 1024; // ~23 ms at 44.1 kHz
-constexpr int decodeFrames = 1152; // one MPEG-1 layer III frame
+constexpr int mixFrames = 1024;     // ~23 ms at 44.1 kHz
+constexpr int decodeFrames = 1152;  // one MPEG-1 layer III frame
 constexpr int outputFrameBytes = 4; // 16-bit stereo
 
 struct Stream {
@@ -192,7 +192,9 @@ void Restart(Stream& s) {
 
 } // namespace
 
-int BASS_ErrorGetCode() { return Lib().error; }
+int BASS_ErrorGetCode() {
+    return Lib().error;
+}
 
 BOOL BASS_Init(int device, DWORD freq, DWORD, HWND) {
     Library& lib = Lib();
@@ -266,8 +268,7 @@ void BASS_Free() {
     lib.error = BASS_OK;
 }
 
-HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length,
-                              DWORD flags) {
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags) {
     Library& lib = Lib();
     if (file == nullptr || (mem && offset != 0)) {
         Fail(BASS_ERROR_ILLPARAM);
@@ -402,8 +403,8 @@ BOOL BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int pan) {
     if (s == nullptr) {
         return FALSE;
     }
-    if ((freq != -1 && freq != s->decoder->Rate()) || volume < -1 || volume > 100 ||
-        pan < -101 || pan > 100) {
+    if ((freq != -1 && freq != s->decoder->Rate()) || volume < -1 || volume > 100 || pan < -101 ||
+        pan > 100) {
         return Fail(BASS_ERROR_ILLPARAM);
     }
     if (volume != -1) {

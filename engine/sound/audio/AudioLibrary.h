@@ -30,9 +30,9 @@
 using HSTREAM = DWORD;
 
 // Channel and stream-creation flags.
-inline constexpr DWORD BASS_SAMPLE_8BITS = 1; // 8-bit unsigned samples instead of 16-bit
-inline constexpr DWORD BASS_SAMPLE_MONO = 2;  // one channel (a stereo file is mixed down)
-inline constexpr DWORD BASS_SAMPLE_LOOP = 4;  // play flag: start again at the end
+inline constexpr DWORD BASS_SAMPLE_8BITS = 1;     // 8-bit unsigned samples instead of 16-bit
+inline constexpr DWORD BASS_SAMPLE_MONO = 2;      // one channel (a stereo file is mixed down)
+inline constexpr DWORD BASS_SAMPLE_LOOP = 4;      // play flag: start again at the end
 inline constexpr DWORD BASS_MP3_SETPOS = 0x20000; // exact positioning (always the case here)
 
 // Error numbers of BASS_ErrorGetCode.
@@ -66,12 +66,12 @@ BOOL BASS_Stop();
 void BASS_Free();
 
 // mem false: `file` is a path ("Data\Demo.mp3"), read as the stream is decoded (never held
-// in memory); `offset` bytes are skipped and `length` bytes used (0 = to the end). mem true: `file` points at `length` bytes (copied) and offset
-// must be 0. flags: BASS_SAMPLE_MONO, BASS_SAMPLE_8BITS, BASS_MP3_SETPOS.
-// Does not need BASS_Init. Returns 0 on failure (BASS_ERROR_FILEOPEN, BASS_ERROR_FILEFORM,
-// BASS_ERROR_ILLPARAM, BASS_ERROR_MEM); a file that is not MPEG audio is BASS_ERROR_FILEFORM.
-HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length,
-                              DWORD flags);
+// in memory); `offset` bytes are skipped and `length` bytes used (0 = to the end). mem true: `file`
+// points at `length` bytes (copied) and offset must be 0. flags: BASS_SAMPLE_MONO,
+// BASS_SAMPLE_8BITS, BASS_MP3_SETPOS. Does not need BASS_Init. Returns 0 on failure
+// (BASS_ERROR_FILEOPEN, BASS_ERROR_FILEFORM, BASS_ERROR_ILLPARAM, BASS_ERROR_MEM); a file that is
+// not MPEG audio is BASS_ERROR_FILEFORM.
+HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags);
 // flush TRUE: discard what is buffered and start from the beginning; FALSE: carry on from
 // the current position. flags: BASS_SAMPLE_LOOP. Needs BASS_Init.
 BOOL BASS_StreamPlay(HSTREAM handle, BOOL flush, DWORD flags);

@@ -176,7 +176,9 @@ int OpenOutput(std::uint32_t rate, OutputFill fill) {
     return BASS_OK;
 }
 
-void PauseOutput(bool paused) { PauseWebAudio(paused ? 1 : 0); }
+void PauseOutput(bool paused) {
+    PauseWebAudio(paused ? 1 : 0);
+}
 
 void CloseOutput() {
     CloseWebAudio();

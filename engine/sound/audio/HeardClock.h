@@ -10,27 +10,26 @@
 #include <cstdint>
 
 class DeviceSchedule {
-public:
+  public:
     // Start time of a buffer of `frames` frames taken by the device at `now`.
     std::uint64_t Take(std::uint64_t now, std::uint64_t frames, std::uint32_t rate);
     void Reset() { end = 0; }
 
-private:
+  private:
     std::uint64_t end = 0; // when the last scheduled buffer finishes playing
 };
 
 class HeardClock {
-public:
+  public:
     void Reset();
     // `frames` of this stream at the front of a buffer taken at `now` that starts playing at
     // `start`.
-    void Deliver(std::uint64_t now, std::uint64_t start, std::uint64_t frames,
-                 std::uint32_t rate);
+    void Deliver(std::uint64_t now, std::uint64_t start, std::uint64_t frames, std::uint32_t rate);
     // Frames delivered since Reset that have been played by `now`.
     std::uint64_t Heard(std::uint64_t now, std::uint32_t rate) const;
     std::uint64_t Delivered() const { return delivered; }
 
-private:
+  private:
     struct Chunk {
         std::uint64_t start;
         std::uint64_t frames;

@@ -99,8 +99,8 @@ void CloseOutput() {
 std::unique_ptr<Converter> Converter::Create(int bytesPerSample, int channels, int rate,
                                              int outputRate) {
     const SDL_AudioFormat format = bytesPerSample == 1 ? AUDIO_U8 : AUDIO_S16SYS;
-    SDL_AudioStream* stream = SDL_NewAudioStream(format, static_cast<Uint8>(channels), rate,
-                                                 AUDIO_S16SYS, 2, outputRate);
+    SDL_AudioStream* stream =
+        SDL_NewAudioStream(format, static_cast<Uint8>(channels), rate, AUDIO_S16SYS, 2, outputRate);
     if (stream == nullptr) {
         return nullptr;
     }

@@ -1,6 +1,6 @@
+#include "tools/capture/CaptureOptions.h"
 #include "demo/Timeline.h"
 #include "platform/win32/Host.h"
-#include "tools/capture/CaptureOptions.h"
 #include "tools/capture/CapturePlan.h"
 #include "tools/capture/FrameSchedule.h"
 

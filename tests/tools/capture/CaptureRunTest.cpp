@@ -212,9 +212,9 @@ TEST(CaptureRun, LosslessVideoKeepsEveryPixelAndTheWavCoversTheRange) {
     // made, and its colours.
     const std::vector<std::string> hashes = FrameHashes(ReadBytes(framemd5));
     EXPECT_EQ(hashes.size(), 16u);
-    EXPECT_EQ(hashes, FrameHashes(CommandOutput("ffmpeg -loglevel error -nostdin -i '" +
-                                                video.string() +
-                                                "' -map 0:v -pix_fmt rgb24 -f framemd5 -")));
+    EXPECT_EQ(hashes,
+              FrameHashes(CommandOutput("ffmpeg -loglevel error -nostdin -i '" + video.string() +
+                                        "' -map 0:v -pix_fmt rgb24 -f framemd5 -")));
     std::string tags = Probe(video, "-show_entries format_tags");
     std::transform(tags.begin(), tags.end(), tags.begin(), ::tolower); // Matroska's are upper
     EXPECT_NE(tags.find("software=vellomire-capture "), std::string::npos) << tags;

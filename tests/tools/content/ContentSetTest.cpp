@@ -14,7 +14,7 @@ using namespace content;
 namespace {
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
         char pattern[] = "/tmp/vellomire-content-XXXXXX";
         path = mkdtemp(pattern);
@@ -30,14 +30,16 @@ TEST(ContentSet, WritesOnlyTheNamedFilesAndRefusesUnknownNames) {
     std::string error;
     ASSERT_TRUE(ListContentFiles(files, error)) << error;
     TempFolder folder;
-    ASSERT_TRUE(WriteContentFiles(files, folder.path, {"Particle.bmp", "Scape1.raw"}, error)) << error;
+    ASSERT_TRUE(WriteContentFiles(files, folder.path, {"Particle.bmp", "Scape1.raw"}, error))
+        << error;
     EXPECT_EQ(std::filesystem::file_size(folder.path + "/Particle.bmp"), 54u + 64 * 64 * 3);
     EXPECT_EQ(std::filesystem::file_size(folder.path + "/Scape1.raw"), 4096u);
     EXPECT_FALSE(std::filesystem::exists(folder.path + "/Demo.mp3"));
 
     EXPECT_FALSE(WriteContentFiles(files, folder.path, {"Missing.jpg"}, error));
     EXPECT_NE(error.find("Missing.jpg"), std::string::npos);
-    EXPECT_FALSE(WriteContentFiles(files, folder.path + "/no/such/folder", {"Particle.bmp"}, error));
+    EXPECT_FALSE(
+        WriteContentFiles(files, folder.path + "/no/such/folder", {"Particle.bmp"}, error));
     EXPECT_NE(error.find("cannot write"), std::string::npos);
 }
 
@@ -87,7 +89,8 @@ TEST(Textures, MarbleColoursDifferInHueAndPattern) {
         }
         for (int b = a + 1; b < 4; ++b) {
             const Rgb d = means[a] - means[b];
-            EXPECT_GT(std::sqrt(d.r * d.r + d.g * d.g + d.b * d.b), 0.25f) << a + 1 << " vs " << b + 1;
+            EXPECT_GT(std::sqrt(d.r * d.r + d.g * d.g + d.b * d.b), 0.25f)
+                << a + 1 << " vs " << b + 1;
             int differing = 0;
             for (int i = 0; i < shown; ++i) {
                 differing +=
@@ -169,6 +172,9 @@ TEST(CommandLine, NeedsAnOutputFolder) {
     EXPECT_NE(std::system(VELLOMIRE_CONTENT_PROGRAM " >/dev/null 2>&1"), 0);
     EXPECT_NE(std::system(VELLOMIRE_CONTENT_PROGRAM " --bogus >/dev/null 2>&1"), 0);
     TempFolder folder;
-    EXPECT_EQ(std::system((std::string(VELLOMIRE_CONTENT_PROGRAM) + " --out " + folder.path + "/Data Logo.bmp").c_str()), 0);
+    EXPECT_EQ(std::system((std::string(VELLOMIRE_CONTENT_PROGRAM) + " --out " + folder.path +
+                           "/Data Logo.bmp")
+                              .c_str()),
+              0);
     EXPECT_TRUE(std::filesystem::exists(folder.path + "/Data/Logo.bmp"));
 }

@@ -32,9 +32,12 @@ struct Picture {
     int width = 0, height = 0;
     std::vector<std::uint32_t> texels; // X8R8G8B8
     int At(int x, int y, int c) const {
-        return static_cast<int>((texels[static_cast<std::size_t>(y) * width + x] >> (16 - 8 * c)) & 0xFF);
+        return static_cast<int>((texels[static_cast<std::size_t>(y) * width + x] >> (16 - 8 * c)) &
+                                0xFF);
     }
-    double Brightness(int x, int y) const { return (At(x, y, 0) + At(x, y, 1) + At(x, y, 2)) / 3.0; }
+    double Brightness(int x, int y) const {
+        return (At(x, y, 0) + At(x, y, 1) + At(x, y, 2)) / 3.0;
+    }
 };
 
 // Loaded as the scenes load it: the engine's texture-file loader at the given size, one
@@ -43,9 +46,10 @@ Picture Load(const std::string& name, int width, int height) {
     Picture picture;
     RecordingDevice device;
     IDirect3DTexture8* texture = nullptr;
-    if (D3DXCreateTextureFromFileExA(&device, (kData + "/" + name).c_str(), static_cast<UINT>(width),
-                                     static_cast<UINT>(height), 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
-                                     D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr, &texture) != D3D_OK) {
+    if (D3DXCreateTextureFromFileExA(&device, (kData + "/" + name).c_str(),
+                                     static_cast<UINT>(width), static_cast<UINT>(height), 1, 0,
+                                     D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                                     nullptr, nullptr, &texture) != D3D_OK) {
         return picture;
     }
     auto* recorded = static_cast<RecordingTexture*>(texture);
@@ -144,7 +148,8 @@ TEST(DataFolder, EveryTextureLoadsAtItsSizeWithContent) {
             EXPECT_LE(seam, interior * 1.2 + 2.0) << "a visible edge when tiled";
         }
         if (c.ground != TextureCase::any) {
-            const int corners[4][2] = {{0, 0}, {p.width - 1, 0}, {0, p.height - 1}, {p.width - 1, p.height - 1}};
+            const int corners[4][2] = {
+                {0, 0}, {p.width - 1, 0}, {0, p.height - 1}, {p.width - 1, p.height - 1}};
             for (const auto& xy : corners) {
                 const double b = p.Brightness(xy[0], xy[1]);
                 EXPECT_TRUE(c.ground == TextureCase::onBlack ? b < 6 : b > 249) << "corner " << b;
@@ -202,8 +207,8 @@ TEST(DataFolder, MeshesLoadWithValidIndicesOutwardWindingAndTheirSceneSizes) {
         // A ball under a unit in Stekelz and Schtar, 1.28 in Test, whose twisting keeps it mostly
         // in front of a camera 2 away; few enough vertices that Stekelz's spikes stay apart.
         {"Bol.msh", 0.0055f, 0.85f, 0.9f, 500, 800},
-        {"Hedra.msh", 0.004f, 0.2f, 0.235f, 150, 600},   // marbles 0.5 apart on the board
-        {"Palen.msh", 0.01f, 0.7f, 0.9f, 50, 2000},      // inside the telephoto view
+        {"Hedra.msh", 0.004f, 0.2f, 0.235f, 150, 600}, // marbles 0.5 apart on the board
+        {"Palen.msh", 0.01f, 0.7f, 0.9f, 50, 2000},    // inside the telephoto view
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -257,7 +262,8 @@ Decoded DecodeMp3(const std::string& path) {
 }
 
 double RmsDb(const Decoded& d, double from, double to) {
-    const std::size_t a = static_cast<std::size_t>(from * d.rate) * 2, b = static_cast<std::size_t>(to * d.rate) * 2;
+    const std::size_t a = static_cast<std::size_t>(from * d.rate) * 2,
+                      b = static_cast<std::size_t>(to * d.rate) * 2;
     double sum = 0;
     for (std::size_t i = a; i < b && i < d.samples.size(); ++i) {
         const double s = d.samples[i] / 32768.0;

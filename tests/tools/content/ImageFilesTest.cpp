@@ -10,7 +10,8 @@ using namespace content;
 namespace {
 
 std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
+           (static_cast<std::uint32_t>(b[at + 3]) << 24);
 }
 
 } // namespace
@@ -18,8 +19,8 @@ std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
 TEST(BmpEncoder, WritesBottomUpBgrRowsPaddedToFourBytes) {
     // 3 x 2: rows of 9 bytes padded to 12.
     Image image(3, 2);
-    image.At(0, 0) = {1, 0, 0};       // top-left red
-    image.At(2, 1) = {0, 0, 1};       // bottom-right blue
+    image.At(0, 0) = {1, 0, 0};        // top-left red
+    image.At(2, 1) = {0, 0, 1};        // bottom-right blue
     image.At(1, 1) = {0.5f, 2.0f, -1}; // clamped
     const std::vector<std::uint8_t> bmp = EncodeBmp(image);
     ASSERT_EQ(bmp.size(), 54u + 2 * 12);

@@ -1,5 +1,5 @@
-#include "tools/content/Image.h"
 #include "tools/content/Noise.h"
+#include "tools/content/Image.h"
 
 #include <gtest/gtest.h>
 

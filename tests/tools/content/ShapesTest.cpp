@@ -18,7 +18,8 @@ bool ClosedAndConsistent(const MeshData& mesh) {
     std::map<std::tuple<float, float, float>, int> weld;
     auto id = [&](std::int32_t i) {
         const Vec3 p = mesh.positions[i];
-        return weld.emplace(std::make_tuple(p.x, p.y, p.z), static_cast<int>(weld.size())).first->second;
+        return weld.emplace(std::make_tuple(p.x, p.y, p.z), static_cast<int>(weld.size()))
+            .first->second;
     };
     std::map<std::pair<int, int>, int> directed;
     for (std::size_t i = 0; i < mesh.indices.size(); i += 3) {

@@ -1,5 +1,5 @@
-#include "tools/content/Soundtrack.h"
 #include "tools/content/Synth.h"
+#include "tools/content/Soundtrack.h"
 
 #include <gtest/gtest.h>
 
@@ -48,8 +48,14 @@ TEST(Synth, InstrumentsStartOnTimeStayBoundedAndEndWithoutAClick) {
         {"impact", [](Waveform& w) { Instruments::Impact(w, 0.5, 1.0f); }},
         {"tom", [](Waveform& w) { Instruments::Tom(w, 0.5, 45, 1.0f, 0); }},
         {"bass", [](Waveform& w) { Instruments::Bass(w, 0.5, 0.4, 33, 1.0f, 1.0f); }},
-        {"pad", [](Waveform& w) { Instruments::Pad(w, 0.5, 1.0, {57, 60, 64}, 1.0f, 0.5f); }},
-        {"stab", [](Waveform& w) { Instruments::Stab(w, 0.5, {57, 60, 64}, 1.0f, 1.0f); }},
+        {"pad",
+         [](Waveform& w) {
+             Instruments::Pad(w, 0.5, 1.0, {57, 60, 64}, 1.0f, 0.5f);
+         }},
+        {"stab",
+         [](Waveform& w) {
+             Instruments::Stab(w, 0.5, {57, 60, 64}, 1.0f, 1.0f);
+         }},
         {"pluck", [](Waveform& w) { Instruments::Pluck(w, 0.5, 72, 1.0f, -0.5f, 1.0f); }},
         {"lead", [](Waveform& w) { Instruments::Lead(w, 0.5, 0.5, 76, 1.0f, 72); }},
         {"bell", [](Waveform& w) { Instruments::Bell(w, 0.5, 84, 1.0f, 0.5f); }},

@@ -1,5 +1,5 @@
-#include "tools/content/Mp3Encoder.h"
 #include "tools/content/Waveform.h"
+#include "tools/content/Mp3Encoder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,8 @@ namespace {
 Waveform Sine(double hz, float amplitude, double seconds) {
     Waveform wave(44100, seconds);
     for (std::size_t i = 0; i < wave.Frames(); ++i) {
-        const float s = amplitude * static_cast<float>(std::sin(2 * 3.14159265358979 * hz * static_cast<double>(i) / 44100.0));
+        const float s = amplitude * static_cast<float>(std::sin(2 * 3.14159265358979 * hz *
+                                                                static_cast<double>(i) / 44100.0));
         wave.left[i] = s;
         wave.right[i] = s;
     }
