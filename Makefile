@@ -18,7 +18,8 @@ configure = cmake --preset $(PRESET) $(1) $(CMAKE_ARGS) >/dev/null
 SHOW_ONLY = -DVELLOMIRE_TESTS=OFF -DVELLOMIRE_BENCH=OFF
 build = cmake --build --preset $(PRESET) -j $(JOBS) $(1)
 
-.PHONY: all deps configure build test test-asan demo bench capture fuzz web test-web install clean
+.PHONY: all deps configure build test test-asan demo bench capture fuzz web test-web install \
+	format check-format clean
 
 all: build
 
@@ -44,6 +45,15 @@ test:
 	@$(call configure,-DVELLOMIRE_TESTS=ON -DVELLOMIRE_BENCH=OFF)
 	@$(call build,)
 	@ctest --preset $(PRESET) $(CTEST_FLAGS)
+
+# The C and C++ files' layout, from .clang-format.
+format:
+	@$(call deps,style)
+	@scripts/check-format --fix
+
+check-format:
+	@$(call deps,style)
+	@scripts/check-format
 
 test-asan:
 	@$(MAKE) --no-print-directory test PRESET=asan
