@@ -4,6 +4,15 @@
 
 #include "platform/d3d8/GLShaderSource.h"
 
+#include <cstddef>
+#include <initializer_list>
+#include <string_view>
+#include <type_traits>
+
+// Never defined: a pattern whose holes and arguments differ in number calls it at compile time,
+// which is not a constant expression, so the build fails there.
+void HolesAndArgumentsDiffer();
+
 namespace {
 
 const char* const kUniformBlock = R"(
@@ -80,6 +89,56 @@ void AddLight(Light light, vec3 normal, vec3 towardsLight, vec3 towardsEye, floa
 }
 )";
 
+// A line or an expression of GLSL with "{}" holes, their number checked when it is compiled.
+template <std::size_t Arguments> struct Pattern {
+    consteval Pattern(const char* pattern) : text(pattern) {
+        std::size_t holes = 0;
+        for (std::size_t at = text.find("{}"); at != std::string_view::npos;
+             at = text.find("{}", at + 2)) {
+            ++holes;
+        }
+        if (holes != Arguments) {
+            HolesAndArgumentsDiffer();
+        }
+    }
+    std::string_view text;
+};
+
+std::string Piece(std::string_view text) {
+    return std::string(text);
+}
+std::string Piece(int number) {
+    return std::to_string(number);
+}
+
+std::string Fill(std::string_view pattern, std::initializer_list<std::string> pieces) {
+    std::string text;
+    auto piece = pieces.begin();
+    std::size_t from = 0;
+    for (std::size_t hole = pattern.find("{}"); hole != std::string_view::npos;
+         hole = pattern.find("{}", from)) {
+        text.append(pattern.substr(from, hole - from));
+        text += *piece++;
+        from = hole + 2;
+    }
+    text.append(pattern.substr(from));
+    return text;
+}
+
+// The pattern with each "{}" replaced by the next argument, a string or a number.
+template <class... Args>
+std::string Format(std::type_identity_t<Pattern<sizeof...(Args)>> pattern, const Args&... args) {
+    return Fill(pattern.text, {Piece(args)...});
+}
+
+// Appends one line of GLSL, written as Format takes it.
+template <class... Args>
+void Line(std::string& s, std::type_identity_t<Pattern<sizeof...(Args)>> pattern,
+          const Args&... args) {
+    s += Fill(pattern.text, {Piece(args)...});
+    s += '\n';
+}
+
 const char* Source(GLColourSource source) {
     switch (source) {
     case GLColourSource::VertexDiffuse:
@@ -91,49 +150,76 @@ const char* Source(GLColourSource source) {
     }
 }
 
-std::string ColourOf(GLColourSource source, const char* material) {
+std::string_view ColourOf(GLColourSource source, const char* material) {
     const char* vertex = Source(source);
     return vertex != nullptr ? vertex : material;
 }
 
-std::string LightLines(int index, GLLightKind kind) {
-    const std::string light = "lights[" + std::to_string(index) + "]";
+void LightLines(std::string& s, int index, GLLightKind kind) {
+    const std::string light = Format("lights[{}]", index);
     switch (kind) {
     case GLLightKind::Directional:
-        return "    AddLight(" + light + ", normal, -" + light +
-               ".direction.xyz, towardsEye, 1.0);\n";
+        Line(s, "    AddLight({}, normal, -{}.direction.xyz, towardsEye, 1.0);", light, light);
+        break;
     case GLLightKind::Point:
-    case GLLightKind::Spot: {
-        std::string text = "    {\n"
-                           "        vec3 toLight = " +
-                           light +
-                           ".position.xyz - eye.xyz;\n"
-                           "        float d = length(toLight);\n"
-                           "        vec3 towardsLight = d > 0.0 ? toLight / d : vec3(0.0);\n"
-                           "        float factor = Attenuation(" +
-                           light + ", d);\n";
+    case GLLightKind::Spot:
+        Line(s, "    {");
+        Line(s, "        vec3 toLight = {}.position.xyz - eye.xyz;", light);
+        Line(s, "        float d = length(toLight);");
+        Line(s, "        vec3 towardsLight = d > 0.0 ? toLight / d : vec3(0.0);");
+        Line(s, "        float factor = Attenuation({}, d);", light);
         if (kind == GLLightKind::Spot) {
-            text += "        factor *= SpotFactor(" + light + ", towardsLight);\n";
+            Line(s, "        factor *= SpotFactor({}, towardsLight);", light);
         }
-        text +=
-            "        AddLight(" + light + ", normal, towardsLight, towardsEye, factor);\n    }\n";
-        return text;
-    }
+        Line(s, "        AddLight({}, normal, towardsLight, towardsEye, factor);", light);
+        Line(s, "    }");
+        break;
     default:
-        return {};
+        break;
     }
 }
 
 // f from a distance d (vertex fog) or depth (table fog).
-std::string FogFactor(GLFogFormula formula, const char* d) {
-    const std::string distance = d;
+std::string FogFactor(GLFogFormula formula, std::string_view d) {
     switch (formula) {
     case GLFogFormula::Exp:
-        return "exp(-fog.z * " + distance + ")";
+        return Format("exp(-fog.z * {})", d);
     case GLFogFormula::Exp2:
-        return "exp(-(fog.z * " + distance + ") * (fog.z * " + distance + "))";
+        return Format("exp(-(fog.z * {}) * (fog.z * {}))", d, d);
     default:
-        return "clamp((fog.x - " + distance + ") * fog.y, 0.0, 1.0)";
+        return Format("clamp((fog.x - {}) * fog.y, 0.0, 1.0)", d);
+    }
+}
+
+void LitColours(std::string& s, const GLShaderKey& key) {
+    Line(s, "    vec3 normal = mat3(normalMatrix) * inNormal;");
+    if (key.normalizeNormals) {
+        Line(s, "    normal = normalize(normal);");
+    }
+    // The viewer at infinity looks along +z: towards it is -z.
+    if (key.localViewer) {
+        Line(s, "    vec3 towardsEye = normalize(-eye.xyz);");
+    } else {
+        Line(s, "    vec3 towardsEye = vec3(0.0, 0.0, -1.0);");
+    }
+    Line(s, "    diffuseSum = vec3(0.0);");
+    Line(s, "    ambientSum = vec3(0.0);");
+    Line(s, "    specularSum = vec3(0.0);");
+    for (int i = 0; i < GLShaderKey::kLights; ++i) {
+        LightLines(s, i, key.lights[static_cast<std::size_t>(i)]);
+    }
+    Line(s, "    vec4 diffuseReflect = {};", ColourOf(key.diffuseSource, "materialDiffuse"));
+    Line(s, "    vec3 ambientReflect = {}.rgb;", ColourOf(key.ambientSource, "materialAmbient"));
+    Line(s, "    vec3 emissive = {}.rgb;", ColourOf(key.emissiveSource, "materialEmissive"));
+    Line(s, "    vec3 lit = emissive + ambientReflect * (ambient.rgb + ambientSum);");
+    Line(s, "    lit += diffuseReflect.rgb * diffuseSum;");
+    Line(s, "    diffuseColour = vec4(clamp(lit, 0.0, 1.0), diffuseReflect.a);");
+    if (key.specular) {
+        Line(s, "    vec3 specularLit = {}.rgb * specularSum;",
+             ColourOf(key.specularSource, "materialSpecular"));
+        Line(s, "    specularColour = vec4(clamp(specularLit, 0.0, 1.0), vertexSpecular.a);");
+    } else {
+        Line(s, "    specularColour = vec4(0.0, 0.0, 0.0, vertexSpecular.a);");
     }
 }
 
@@ -141,73 +227,50 @@ std::string VertexShader(const GLShaderKey& key, const std::string& header) {
     const char* interpolation = key.flat ? "flat out" : "out";
     std::string s = header;
     s += kUniformBlock;
-    s += "layout(location = 0) in vec3 inPosition;\n"
-         "layout(location = 1) in vec3 inNormal;\n"
-         "layout(location = 2) in vec4 inDiffuse;\n"
-         "layout(location = 3) in vec4 inSpecular;\n"
-         "layout(location = 4) in vec2 inTexCoord;\n";
-    s += std::string(interpolation) + " vec4 diffuseColour;\n";
-    s += std::string(interpolation) + " vec4 specularColour;\n";
-    s += "out vec2 texCoord;\n";
+    Line(s, "layout(location = 0) in vec3 inPosition;");
+    Line(s, "layout(location = 1) in vec3 inNormal;");
+    Line(s, "layout(location = 2) in vec4 inDiffuse;");
+    Line(s, "layout(location = 3) in vec4 inSpecular;");
+    Line(s, "layout(location = 4) in vec2 inTexCoord;");
+    Line(s, "{} vec4 diffuseColour;", interpolation);
+    Line(s, "{} vec4 specularColour;", interpolation);
+    Line(s, "out vec2 texCoord;");
     if (key.fog == GLFogKind::Vertex) {
-        s += "out float fogFactor;\n";
+        Line(s, "out float fogFactor;");
     }
     if (key.lighting) {
         if (key.specular) {
-            s += "#define SPECULAR 1\n";
+            Line(s, "#define SPECULAR 1");
         }
         s += kLightFunctions;
     }
-    s += "void main() {\n"
-         "    vec4 eye = worldView * vec4(inPosition, 1.0);\n"
-         "    gl_Position = projection * eye;\n"
-         "    texCoord = inTexCoord;\n"
-         // Colours arrive as stored, B, G, R, A.
-         "    vec4 vertexDiffuse = inDiffuse.bgra;\n"
-         "    vec4 vertexSpecular = inSpecular.bgra;\n";
-    if (!key.lighting) {
-        s += "    diffuseColour = vertexDiffuse;\n"
-             "    specularColour = vertexSpecular;\n";
+    Line(s, "void main() {");
+    Line(s, "    vec4 eye = worldView * vec4(inPosition, 1.0);");
+    Line(s, "    gl_Position = projection * eye;");
+    Line(s, "    texCoord = inTexCoord;");
+    // Colours arrive as stored, B, G, R, A.
+    Line(s, "    vec4 vertexDiffuse = inDiffuse.bgra;");
+    Line(s, "    vec4 vertexSpecular = inSpecular.bgra;");
+    if (key.lighting) {
+        LitColours(s, key);
     } else {
-        s += "    vec3 normal = mat3(normalMatrix) * inNormal;\n";
-        if (key.normalizeNormals) {
-            s += "    normal = normalize(normal);\n";
-        }
-        // The viewer at infinity looks along +z: towards it is -z.
-        s += key.localViewer ? "    vec3 towardsEye = normalize(-eye.xyz);\n"
-                             : "    vec3 towardsEye = vec3(0.0, 0.0, -1.0);\n";
-        s += "    diffuseSum = vec3(0.0);\n"
-             "    ambientSum = vec3(0.0);\n"
-             "    specularSum = vec3(0.0);\n";
-        for (int i = 0; i < GLShaderKey::kLights; ++i) {
-            s += LightLines(i, key.lights[static_cast<std::size_t>(i)]);
-        }
-        s += "    vec4 diffuseReflect = " + ColourOf(key.diffuseSource, "materialDiffuse") + ";\n";
-        s += "    vec3 ambientReflect = " + ColourOf(key.ambientSource, "materialAmbient") +
-             ".rgb;\n";
-        s += "    vec3 emissive = " + ColourOf(key.emissiveSource, "materialEmissive") + ".rgb;\n";
-        s += "    diffuseColour = vec4(clamp(emissive + ambientReflect * (ambient.rgb + "
-             "ambientSum) + diffuseReflect.rgb * diffuseSum, 0.0, 1.0), diffuseReflect.a);\n";
-        if (key.specular) {
-            s += "    vec3 specularReflect = " + ColourOf(key.specularSource, "materialSpecular") +
-                 ".rgb;\n";
-            s += "    specularColour = vec4(clamp(specularReflect * specularSum, 0.0, 1.0), "
-                 "vertexSpecular.a);\n";
-        } else {
-            s += "    specularColour = vec4(0.0, 0.0, 0.0, vertexSpecular.a);\n";
-        }
+        Line(s, "    diffuseColour = vertexDiffuse;");
+        Line(s, "    specularColour = vertexSpecular;");
     }
     if (key.fog == GLFogKind::Vertex) {
-        s += key.rangeFog ? "    float distance = length(eye.xyz);\n"
-                          : "    float distance = abs(eye.z);\n";
-        s += "    fogFactor = " + FogFactor(key.fogFormula, "distance") + ";\n";
+        if (key.rangeFog) {
+            Line(s, "    float distance = length(eye.xyz);");
+        } else {
+            Line(s, "    float distance = abs(eye.z);");
+        }
+        Line(s, "    fogFactor = {};", FogFactor(key.fogFormula, "distance"));
     }
-    s += "}\n";
+    Line(s, "}");
     return s;
 }
 
 std::string StageArgument(GLStageArg argument, const char* channels) {
-    return std::string(argument == GLStageArg::Texture ? "texel." : "diffuseColour.") + channels;
+    return Format("{}.{}", argument == GLStageArg::Texture ? "texel" : "diffuseColour", channels);
 }
 
 std::string StageOperation(GLStageOp op, GLStageArg arg1, GLStageArg arg2, const char* channels) {
@@ -217,7 +280,7 @@ std::string StageOperation(GLStageOp op, GLStageArg arg1, GLStageArg arg2, const
     case GLStageOp::SelectArg2:
         return StageArgument(arg2, channels);
     case GLStageOp::Modulate:
-        return StageArgument(arg1, channels) + " * " + StageArgument(arg2, channels);
+        return Format("{} * {}", StageArgument(arg1, channels), StageArgument(arg2, channels));
     default:
         return StageArgument(GLStageArg::Diffuse, channels);
     }
@@ -244,56 +307,56 @@ std::string FragmentShader(const GLShaderKey& key, const std::string& header) {
     const char* interpolation = key.flat ? "flat in" : "in";
     std::string s = header;
     s += kUniformBlock;
-    s += std::string(interpolation) + " vec4 diffuseColour;\n";
-    s += std::string(interpolation) + " vec4 specularColour;\n";
-    s += "in vec2 texCoord;\n";
+    Line(s, "{} vec4 diffuseColour;", interpolation);
+    Line(s, "{} vec4 specularColour;", interpolation);
+    Line(s, "in vec2 texCoord;");
     if (key.fog == GLFogKind::Vertex) {
-        s += "in float fogFactor;\n";
+        Line(s, "in float fogFactor;");
     }
-    s += "uniform sampler2D stageTexture;\n"
-         "out vec4 pixel;\n"
-         "void main() {\n";
+    Line(s, "uniform sampler2D stageTexture;");
+    Line(s, "out vec4 pixel;");
+    Line(s, "void main() {");
     // A disabled colour operation disables the alpha operation too.
     const GLStageOp alphaOp = key.colourOp == GLStageOp::Disable ? GLStageOp::Disable : key.alphaOp;
     if (UsesTexture(key.colourOp, key.colourArg1, key.colourArg2) ||
         UsesTexture(alphaOp, key.alphaArg1, key.alphaArg2)) {
         // Texels are stored B, G, R, A; a texture without alpha reads alpha 1.
-        s += "    vec4 texel = texture(stageTexture, texCoord).bgra;\n"
-             "    texel.a = max(texel.a, opaqueTexture);\n";
+        Line(s, "    vec4 texel = texture(stageTexture, texCoord).bgra;");
+        Line(s, "    texel.a = max(texel.a, opaqueTexture);");
     }
-    s +=
-        "    vec3 colour = " + StageOperation(key.colourOp, key.colourArg1, key.colourArg2, "rgb") +
-        ";\n";
-    s += "    float alpha = " + StageOperation(alphaOp, key.alphaArg1, key.alphaArg2, "a") + ";\n";
+    Line(s, "    vec3 colour = {};",
+         StageOperation(key.colourOp, key.colourArg1, key.colourArg2, "rgb"));
+    Line(s, "    float alpha = {};", StageOperation(alphaOp, key.alphaArg1, key.alphaArg2, "a"));
     if (key.specular) {
         // The colour sum is clamped before fog.
-        s += "    colour = clamp(colour + specularColour.rgb, 0.0, 1.0);\n";
+        Line(s, "    colour = clamp(colour + specularColour.rgb, 0.0, 1.0);");
     }
     if (key.alphaFunc == 1) { // NEVER
-        s += "    discard;\n";
+        Line(s, "    discard;");
     } else if (key.alphaFunc >= 2 && key.alphaFunc <= 7) {
-        s += "    if (!(floor(alpha * 255.0 + 0.5) " +
-             std::string(kAlphaCompare[key.alphaFunc - 2]) +
-             " alphaReference)) {\n        discard;\n    }\n";
+        Line(s, "    if (!(floor(alpha * 255.0 + 0.5) {} alphaReference)) {",
+             kAlphaCompare[key.alphaFunc - 2]);
+        Line(s, "        discard;");
+        Line(s, "    }");
     }
     switch (key.fog) {
     case GLFogKind::Vertex:
-        s += "    float f = fogFactor;\n";
+        Line(s, "    float f = fogFactor;");
         break;
     case GLFogKind::Table:
-        s += "    float f = " + FogFactor(key.fogFormula, "gl_FragCoord.z") + ";\n";
+        Line(s, "    float f = {};", FogFactor(key.fogFormula, "gl_FragCoord.z"));
         break;
     case GLFogKind::SpecularAlpha:
-        s += "    float f = specularColour.a;\n";
+        Line(s, "    float f = specularColour.a;");
         break;
     default:
         break;
     }
     if (key.fog != GLFogKind::None) {
-        s += "    colour = mix(fogColour.rgb, colour, f);\n";
+        Line(s, "    colour = mix(fogColour.rgb, colour, f);");
     }
-    s += "    pixel = vec4(colour, alpha);\n"
-         "}\n";
+    Line(s, "    pixel = vec4(colour, alpha);");
+    Line(s, "}");
     return s;
 }
 
