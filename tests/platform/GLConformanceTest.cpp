@@ -750,6 +750,42 @@ TEST_F(GLFog, FogFormulasDistancesAndModes) {
     }
 }
 
+TEST_F(GLFog, FlatShadingStillInterpolatesTheFogFactor) {
+    // A screen-filling quad, red under blue fog, with f from 1 on its left edge to 0 on its
+    // right: a quarter of the way across f = 0.75, three quarters 0.25 (by depth 0.9 and 0.5,
+    // where 1 / z runs evenly across the screen). Flat colours come from the top-left vertex;
+    // f does not.
+    struct SpecularVertex {
+        float x, y, z;
+        std::uint32_t diffuse, specular;
+    };
+    const struct {
+        const char* name;
+        DWORD vertexMode;
+        float leftZ, rightZ;
+        Rgb quarter, threeQuarters;
+    } cases[] = {
+        {"vertex fog by depth, 5 to 15", D3DFOG_LINEAR, 5, 15, {230, 0, 26}, {128, 0, 128}},
+        {"both modes none: the specular alpha", D3DFOG_NONE, 10, 10, {191, 0, 64}, {64, 0, 191}},
+    };
+    device_->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+    for (const auto& c : cases) {
+        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1, 0);
+        EnableFog(0x000000FF, 5, 15);
+        device_->SetRenderState(D3DRS_RANGEFOGENABLE, FALSE);
+        device_->SetRenderState(D3DRS_FOGVERTEXMODE, c.vertexMode);
+        const float l = c.leftZ, r = c.rightZ, w = 4.0f / 3.0f;
+        const SpecularVertex quad[] = {{-w * l, l, l, 0xFFFF0000, 0xFF000000},
+                                       {w * r, r, r, 0xFFFF0000, 0},
+                                       {w * r, -r, r, 0xFFFF0000, 0},
+                                       {-w * l, -l, l, 0xFFFF0000, 0xFF000000}};
+        DrawFormat(D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_SPECULAR, quad, 4, sizeof quad[0],
+                   {0, 1, 2, 0, 2, 3});
+        EXPECT_TRUE(Near(Pixel(160, 240), c.quarter, 2)) << c.name;
+        EXPECT_TRUE(Near(Pixel(480, 240), c.threeQuarters, 2)) << c.name;
+    }
+}
+
 TEST_F(GLFog, LitColourPlusSpecularIsClampedBeforeFog) {
     // Diffuse 1 plus specular 1 (power 0) is clamped to 1, then fogged half-way.
     device_->SetRenderState(D3DRS_LIGHTING, TRUE);

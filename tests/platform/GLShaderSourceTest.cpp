@@ -44,6 +44,7 @@ std::vector<GLShaderKey> KeysOfEveryKind() {
             key.fogFormula = formula;
             key.rangeFog = formula == GLFogFormula::Linear;
             key.specular = fog == GLFogKind::Table;
+            key.flat = fog == GLFogKind::SpecularAlpha;
             keys.push_back(key);
         }
     }

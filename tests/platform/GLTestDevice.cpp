@@ -72,19 +72,24 @@ void GLDeviceTest::TearDown() {
 
 void GLDeviceTest::Draw(const std::vector<TestVertex>& vertices,
                         const std::vector<std::uint16_t>& indices) {
+    DrawFormat(0x152, vertices.data(), static_cast<UINT>(vertices.size()), sizeof(TestVertex),
+               indices);
+}
+
+void GLDeviceTest::DrawFormat(DWORD fvf, const void* vertices, UINT count, UINT stride,
+                              const std::vector<std::uint16_t>& indices) {
     BYTE* data = nullptr;
     ASSERT_EQ(vertexBuffer_->Lock(0, 0, &data, 0), D3D_OK);
-    std::memcpy(data, vertices.data(), vertices.size() * sizeof(TestVertex));
+    std::memcpy(data, vertices, static_cast<std::size_t>(count) * stride);
     vertexBuffer_->Unlock();
     ASSERT_EQ(indexBuffer_->Lock(0, 0, &data, 0), D3D_OK);
     std::memcpy(data, indices.data(), indices.size() * 2);
     indexBuffer_->Unlock();
-    device_->SetStreamSource(0, vertexBuffer_, sizeof(TestVertex));
-    device_->SetVertexShader(0x152);
+    device_->SetStreamSource(0, vertexBuffer_, stride);
+    device_->SetVertexShader(fvf);
     device_->SetIndices(indexBuffer_, 0);
     ASSERT_EQ(device_->BeginScene(), D3D_OK);
-    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0,
-                                            static_cast<UINT>(vertices.size()), 0,
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, count, 0,
                                             static_cast<UINT>(indices.size() / 3)),
               D3D_OK);
     ASSERT_EQ(device_->EndScene(), D3D_OK);

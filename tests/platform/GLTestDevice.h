@@ -38,6 +38,9 @@ class GLDeviceTest : public ::testing::Test {
 
     // One draw of a triangle list from the shared buffers, bracketed by BeginScene/EndScene.
     void Draw(const std::vector<TestVertex>& vertices, const std::vector<std::uint16_t>& indices);
+    // The same with vertices of another format: count vertices of stride bytes.
+    void DrawFormat(DWORD fvf, const void* vertices, UINT count, UINT stride,
+                    const std::vector<std::uint16_t>& indices);
     // Two triangles (0 1 2, 0 2 3) covering the quad, clockwise on screen when the corners go
     // top-left, top-right, bottom-right, bottom-left.
     void DrawQuad(const TestVertex& topLeft, const TestVertex& topRight,

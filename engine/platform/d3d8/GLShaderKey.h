@@ -26,7 +26,7 @@ enum class GLFogKind : std::uint8_t {
     None,
     Vertex,        // f per vertex from the camera-space distance, interpolated
     Table,         // f per pixel from the projected depth (0..1)
-    SpecularAlpha, // fog on with both modes NONE: f is the specular colour's alpha
+    SpecularAlpha, // fog on with both modes NONE: f is the vertex's specular alpha, interpolated
     Last = SpecularAlpha
 };
 enum class GLFogFormula : std::uint8_t { Linear, Exp, Exp2, Last = Exp2 };

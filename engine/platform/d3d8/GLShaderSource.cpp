@@ -223,6 +223,12 @@ void LitColours(std::string& s, const GLShaderKey& key) {
     }
 }
 
+// Vertex fog and the specular alpha give f per vertex. It is interpolated even under flat
+// shading, as Direct3D does: only the colours are the first vertex's.
+bool FogFactorPerVertex(GLFogKind fog) {
+    return fog == GLFogKind::Vertex || fog == GLFogKind::SpecularAlpha;
+}
+
 std::string VertexShader(const GLShaderKey& key, const std::string& header) {
     const char* interpolation = key.flat ? "flat out" : "out";
     std::string s = header;
@@ -235,7 +241,7 @@ std::string VertexShader(const GLShaderKey& key, const std::string& header) {
     Line(s, "{} vec4 diffuseColour;", interpolation);
     Line(s, "{} vec4 specularColour;", interpolation);
     Line(s, "out vec2 texCoord;");
-    if (key.fog == GLFogKind::Vertex) {
+    if (FogFactorPerVertex(key.fog)) {
         Line(s, "out float fogFactor;");
     }
     if (key.lighting) {
@@ -264,6 +270,8 @@ std::string VertexShader(const GLShaderKey& key, const std::string& header) {
             Line(s, "    float distance = abs(eye.z);");
         }
         Line(s, "    fogFactor = {};", FogFactor(key.fogFormula, "distance"));
+    } else if (key.fog == GLFogKind::SpecularAlpha) {
+        Line(s, "    fogFactor = vertexSpecular.a;");
     }
     Line(s, "}");
     return s;
@@ -310,7 +318,7 @@ std::string FragmentShader(const GLShaderKey& key, const std::string& header) {
     Line(s, "{} vec4 diffuseColour;", interpolation);
     Line(s, "{} vec4 specularColour;", interpolation);
     Line(s, "in vec2 texCoord;");
-    if (key.fog == GLFogKind::Vertex) {
+    if (FogFactorPerVertex(key.fog)) {
         Line(s, "in float fogFactor;");
     }
     Line(s, "uniform sampler2D stageTexture;");
@@ -341,13 +349,11 @@ std::string FragmentShader(const GLShaderKey& key, const std::string& header) {
     }
     switch (key.fog) {
     case GLFogKind::Vertex:
+    case GLFogKind::SpecularAlpha:
         Line(s, "    float f = fogFactor;");
         break;
     case GLFogKind::Table:
         Line(s, "    float f = {};", FogFactor(key.fogFormula, "gl_FragCoord.z"));
-        break;
-    case GLFogKind::SpecularAlpha:
-        Line(s, "    float f = specularColour.a;");
         break;
     default:
         break;
