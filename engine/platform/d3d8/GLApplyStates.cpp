@@ -23,28 +23,46 @@ D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
     return m;
 }
 
-// The inverse transpose of the upper 3 x 3 of m, which carries normals into camera space.
-// A singular matrix has none: Direct3D then leaves the normals untransformed.
+// The determinant of m without row `row` and column `column`.
+float Minor(const D3DMATRIX& m, int row, int column) {
+    float s[3][3];
+    for (int r = 0, i = 0; r < 4; ++r) {
+        if (r == row) {
+            continue;
+        }
+        for (int c = 0, j = 0; c < 4; ++c) {
+            if (c != column) {
+                s[i][j++] = m.m[r][c];
+            }
+        }
+        ++i;
+    }
+    return s[0][0] * (s[1][1] * s[2][2] - s[1][2] * s[2][1]) -
+           s[0][1] * (s[1][0] * s[2][2] - s[1][2] * s[2][0]) +
+           s[0][2] * (s[1][0] * s[2][1] - s[1][1] * s[2][0]);
+}
+
+// What carries normals into camera space: the transpose of the inverse of the whole 4 x 4 m, as
+// Direct3D computes it, of which the shader uses the upper 3 x 3. For an affine m that is the
+// inverse transpose of m's own 3 x 3. A non-affine m (last column not 0, 0, 0, 1) turns normals
+// otherwise: one that takes w from z flattens them to nothing, and Direct3D draws such a lit
+// primitive black but for its emissive and ambient terms.
+// A singular matrix has no inverse: Direct3D then leaves the normals untransformed.
 D3DMATRIX NormalMatrix(const D3DMATRIX& m) {
-    const auto& a = m.m;
-    const float c00 = a[1][1] * a[2][2] - a[1][2] * a[2][1];
-    const float c01 = a[1][2] * a[2][0] - a[1][0] * a[2][2];
-    const float c02 = a[1][0] * a[2][1] - a[1][1] * a[2][0];
-    const float det = a[0][0] * c00 + a[0][1] * c01 + a[0][2] * c02;
+    float det = 0;
+    for (int c = 0; c < 4; ++c) {
+        const float term = m.m[0][c] * Minor(m, 0, c);
+        det = c % 2 == 0 ? det + term : det - term;
+    }
     D3DMATRIX n{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}};
     if (det == 0 || !std::isfinite(det)) {
         return n;
     }
-    // Cofactors divided by the determinant: the inverse's transpose.
-    const float cofactors[3][3] = {
-        {c00, c01, c02},
-        {a[0][2] * a[2][1] - a[0][1] * a[2][2], a[0][0] * a[2][2] - a[0][2] * a[2][0],
-         a[0][1] * a[2][0] - a[0][0] * a[2][1]},
-        {a[0][1] * a[1][2] - a[0][2] * a[1][1], a[0][2] * a[1][0] - a[0][0] * a[1][2],
-         a[0][0] * a[1][1] - a[0][1] * a[1][0]}};
+    // The inverse's transpose is the matrix of cofactors divided by the determinant.
     for (int r = 0; r < 3; ++r) {
         for (int c = 0; c < 3; ++c) {
-            n.m[r][c] = cofactors[r][c] / det;
+            const float minor = Minor(m, r, c);
+            n.m[r][c] = ((r + c) % 2 == 0 ? minor : -minor) / det;
         }
     }
     return n;
