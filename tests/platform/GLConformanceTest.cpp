@@ -447,22 +447,26 @@ TEST_F(GLLighting, DirectionalDiffuseUsesTheVertexColourAndTheAngle) {
 TEST_F(GLLighting, NormalsTurnByTheInverseOfTheWhole4x4World) {
     // Blue vertices lit head-on plus a red emissive. A world matrix that takes w from z is not
     // affine: its inverse's transpose flattens the normal to nothing, so the light adds nothing,
-    // and Direct3D draws such a quad black but for the emissive.
+    // and Direct3D draws such a quad black but for the emissive, normalized or not.
     D3DMATERIAL8 material{};
     material.Emissive = {0.25f, 0, 0, 1};
     const D3DLIGHT8 light = Directional(0, 0, 1, {1, 1, 1, 1});
     device_->SetLight(0, &light);
     device_->LightEnable(0, TRUE);
+    const D3DMATRIX wFromZ{{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 1}, {0, 0, 0.5f, 0}}};
     const struct {
         const char* name;
         D3DMATRIX world;
+        BOOL normalize;
         Rgb expected;
     } cases[] = {
-        {"affine: moved back", Translation(0, 0, 0.5f), {64, 0, 255}},
-        {"w from z", {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 1}, {0, 0, 0.5f, 0}}}, {64, 0, 0}},
+        {"affine: moved back", Translation(0, 0, 0.5f), TRUE, {64, 0, 255}},
+        {"w from z", wFromZ, FALSE, {64, 0, 0}},
+        {"w from z, normals normalized", wFromZ, TRUE, {64, 0, 0}},
     };
     for (const auto& c : cases) {
         device_->SetTransform(D3DTS_WORLD, &c.world);
+        device_->SetRenderState(D3DRS_NORMALIZENORMALS, c.normalize);
         EXPECT_TRUE(Near(Lit(material, 0xFF0000FF), c.expected, 1)) << c.name;
     }
 }

@@ -194,7 +194,9 @@ std::string FogFactor(GLFogFormula formula, std::string_view d) {
 void LitColours(std::string& s, const GLShaderKey& key) {
     Line(s, "    vec3 normal = mat3(normalMatrix) * inNormal;");
     if (key.normalizeNormals) {
-        Line(s, "    normal = normalize(normal);");
+        // A zero normal (none in the vertex, or flattened by the matrix) stays zero: it meets
+        // every light at a dot product of 0, where normalize() would give NaN.
+        Line(s, "    normal = dot(normal, normal) > 0.0 ? normalize(normal) : normal;");
     }
     // The viewer at infinity looks along +z: towards it is -z.
     if (key.localViewer) {
