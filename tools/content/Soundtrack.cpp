@@ -3,6 +3,7 @@
 #include "tools/content/Synth.h"
 
 #include <cmath>
+#include <iterator>
 #include <string>
 
 namespace content {
@@ -313,10 +314,10 @@ Chord ChordAt(const std::vector<const Chord*>& progression, int bar, float semit
     return progression[static_cast<std::size_t>(bar) % progression.size()]->Up(semitones);
 }
 
-void Intro(Arranger& a) { // 0 - 13: the blob in the fog
+void Intro(Arranger& a) {
     a.Key(0);
     const std::vector<const Chord*> slow = {&kAm, &kF, &kC, &kG};
-    const double changes[] = {0, 4, 8, 11, 13};
+    const double changes[] = {section::kIntro, 4, 8, 11, section::kEmerge};
     for (int i = 0; i < 4; ++i) {
         const Chord& chord = *slow[static_cast<std::size_t>(i)];
         const float bright = 0.05f + 0.1f * static_cast<float>(i);
@@ -329,12 +330,12 @@ void Intro(Arranger& a) { // 0 - 13: the blob in the fog
     for (int i = 0; i < 6; ++i) {
         a.Bell(0.5 + 2.0 * i, bellNotes[i], 0.12f, i % 2 ? 0.5f : -0.5f);
     }
-    a.LeadInto(13, LeadIn::riser, 4, 1.0f, kAm);
+    a.LeadInto(section::kEmerge, LeadIn::riser, 4, 1.0f, kAm);
 }
 
-void Emerge(Arranger& a) { // 13 - 26: the spiked ball comes out of the fog
+void Emerge(Arranger& a) {
     const std::vector<const Chord*> prog = {&kAm, &kF, &kC, &kG};
-    const double start = 13, end = 26;
+    const double start = section::kEmerge, end = section::kDrop;
     a.Accent(start, 0.9f, Hit::boom, kAm);
     for (int bar = 0; start + bar * kBar < end; ++bar) {
         const double t = start + bar * kBar;
@@ -349,10 +350,10 @@ void Emerge(Arranger& a) { // 13 - 26: the spiked ball comes out of the fog
         a.Arpeggio(t, std::min(end, t + kBar), chord, 0.07f,
                    0.4f + 0.06f * static_cast<float>(bar));
     }
-    a.LeadInto(26, LeadIn::fill, 2, 1.0f, kAm);
+    a.LeadInto(end, LeadIn::fill, 2, 1.0f, kAm);
 }
 
-// 26 - 39 and 39 - 52: the theme whole, its two-bar answer, and a half bar for the lead-in.
+// A theme whole, its two-bar answer, and a half bar for the lead-in.
 void Drop(Arranger& a, double start, double end, const std::vector<MelodyNote>& theme,
           const std::vector<MelodyNote>& answer, bool second, float key, Hit hit) {
     const std::vector<const Chord*> prog = {&kAm, &kF, &kC, &kG};
@@ -388,15 +389,15 @@ void Drop(Arranger& a, double start, double end, const std::vector<MelodyNote>& 
     a.Melody(start + 4 * kBar, end - kBeat, answer, second ? 0.26f : 0.24f, key);
 }
 
-void Swells(Arranger& a) { // 52 - 66.5: the logo swells five times
-    const double start = 52, end = 66.5;
-    const double swells[] = {52, 53.5, 56.75, 60, 63.25};
-    const Chord* chords[] = {&kAm, &kAm, &kF, &kC, &kG};
-    const float leadNotes[] = {76, 79, 77, 84, 83};
-    const Hit hits[] = {Hit::crash, Hit::chord, Hit::boom, Hit::chord, Hit::crash};
-    for (int i = 0; i < 5; ++i) {
-        const double t = swells[i];
-        const double next = i + 1 < 5 ? swells[i + 1] : end;
+void Swells(Arranger& a) {
+    const double start = section::kSwells, end = section::kAcid;
+    constexpr std::size_t count = std::size(kSwellPeaks);
+    const Chord* chords[count] = {&kAm, &kAm, &kF, &kC, &kG};
+    const float leadNotes[count] = {76, 79, 77, 84, 83};
+    const Hit hits[count] = {Hit::crash, Hit::chord, Hit::boom, Hit::chord, Hit::crash};
+    for (std::size_t i = 0; i < count; ++i) {
+        const double t = kSwellPeaks[i];
+        const double next = i + 1 < count ? kSwellPeaks[i + 1] : end;
         a.Accent(t, i == 0 ? 1.0f : 0.85f, hits[i], *chords[i]);
         Instruments::Stab(a.stabs, t, chords[i]->tones, 0.32f, 1.0f);
         a.BassNote(t, next - t - 0.3, chords[i]->root, 0.5f, 0.7f);
@@ -422,8 +423,8 @@ void Swells(Arranger& a) { // 52 - 66.5: the logo swells five times
     a.LeadInto(end, LeadIn::fill, 1.0, 0.9f, kAm);
 }
 
-void Acid(Arranger& a) { // 66.5 - 79.5: the chess poles
-    const double start = 66.5, end = 79.5;
+void Acid(Arranger& a) {
+    const double start = section::kAcid, end = section::kFloat;
     a.Accent(start, 0.95f, Hit::crash, kAm);
     const char* notes = "0c0370c0a0c75c30"; // per sixteenth: semitones (a = 10) over the root
     const char* accents = "x..x..x...x..x.x";
@@ -455,8 +456,8 @@ void Acid(Arranger& a) { // 66.5 - 79.5: the chess poles
     a.LeadInto(end, LeadIn::sweep, 2.0, 0.9f, kDm);
 }
 
-void Float(Arranger& a) { // 79.5 - 105.5: black and white, the landscape flight, in C major
-    const double start = 79.5, end = 105.5;
+void Float(Arranger& a) { // in C major
+    const double start = section::kFloat, end = section::kAnthem;
     a.Key(3);
     a.Accent(start, 0.75f, Hit::chord, kDm);
     const std::vector<const Chord*> prog = {&kDm, &kG, &kC, &kF};
@@ -490,8 +491,8 @@ void Float(Arranger& a) { // 79.5 - 105.5: black and white, the landscape flight
     a.LeadInto(end, LeadIn::riser, 4, 1.0f, kF);
 }
 
-void Anthem(Arranger& a) { // 105.5 - 131.5: the greetings
-    const double start = 105.5, end = 131.5;
+void Anthem(Arranger& a) {
+    const double start = section::kAnthem, end = section::kTunnel;
     a.Key(0);
     a.Accent(start, 1.0f, Hit::crash, kF);
     const std::vector<const Chord*> prog = {&kF, &kG, &kEm, &kAm};
@@ -510,7 +511,7 @@ void Anthem(Arranger& a) { // 105.5 - 131.5: the greetings
         }
     }
     // Each greeting card comes in on a cue.
-    for (double t : {108.0, 115.5, 123.0}) {
+    for (double t : kCardEntrances) {
         a.Cue(t, ChordAt(prog, static_cast<int>((t - start) / kBar)));
     }
     a.Melody(start, end, kThemeC, 0.25f);
@@ -519,7 +520,7 @@ void Anthem(Arranger& a) { // 105.5 - 131.5: the greetings
     a.LeadInto(end, LeadIn::stop, kBeat, 1.0f, kAm);
 }
 
-// 131.5 - 144.25 in A minor, then 144.25 - 157.25 a tone higher, in B minor.
+// In A minor, then after the flash a tone higher, in B minor.
 void Tunnel(Arranger& a, double start, double end, bool second) {
     const float key = second ? 2.0f : 0.0f;
     a.Key(key);
@@ -552,9 +553,9 @@ void Tunnel(Arranger& a, double start, double end, bool second) {
     }
 }
 
-// 157.25 - 180.75: the marble puzzle, still in B minor; a lighter groove under the still board.
+// Still in B minor; a lighter groove under the still board.
 void Puzzle(Arranger& a) {
-    const double start = 157.25, end = 180.75;
+    const double start = section::kPuzzle, end = section::kBuild;
     const float key = 2;
     const std::vector<const Chord*> prog = {&kAm, &kF, &kC, &kG};
     a.Accent(start, 1.0f, Hit::crash, ChordAt(prog, 0, key));
@@ -576,20 +577,21 @@ void Puzzle(Arranger& a) {
         }
     }
     a.Melody(start + 4 * kBar, end - 0.25, kThemeA, 0.18f, 12 + key);
-    a.LeadInto(180.75, LeadIn::stop, kBeat, 1.0f, kE);
+    a.LeadInto(end, LeadIn::stop, kBeat, 1.0f, kE);
 }
 
-void Finale(Arranger& a) { // 180.75 - 183 build on the dominant, 183 - 203 outro with the thanks
+// The build on the dominant, then the outro under the thanks.
+void Finale(Arranger& a) {
+    const double build = section::kBuild, start = section::kOutro;
     a.Key(0);
-    a.Accent(180.75, 0.9f, Hit::chord, kE);
-    a.Harmony(180.75, 183, kE);
-    for (double t = 180.75; t < 182.75 - 1e-9; t += kBeat / 2) {
-        a.Kick(t, 0.55f + 0.2f * static_cast<float>((t - 180.75) / 2.0));
+    a.Accent(build, 0.9f, Hit::chord, kE);
+    a.Harmony(build, start, kE);
+    for (double t = build; t < start - 0.25 - 1e-9; t += kBeat / 2) {
+        a.Kick(t, 0.55f + 0.2f * static_cast<float>((t - build) / 2.0));
     }
-    a.SnareRoll(180.75, 183, 0.55f);
-    a.LeadInto(183, LeadIn::riser, 2.25, 1.1f, kAm);
+    a.SnareRoll(build, start, 0.55f);
+    a.LeadInto(start, LeadIn::riser, 2.25, 1.1f, kAm);
 
-    const double start = 183;
     a.Accent(start, 1.0f, Hit::crash, kAm);
     const std::vector<const Chord*> prog = {&kAm, &kF, &kC, &kG};
     for (int i = 0; i < 5; ++i) {
@@ -605,7 +607,7 @@ void Finale(Arranger& a) { // 180.75 - 183 build on the dominant, 183 - 203 outr
         }
         a.Arpeggio(t, t + 2 * kBar, chord, 0.04f, 0.35f);
     }
-    a.Melody(start, 203, kThemeA, 0.22f, 0, 2.0);
+    a.Melody(start, kFadeEnd, kThemeA, 0.22f, 0, 2.0);
     for (int i = 0; i < 4; ++i) {
         const double t = 195.0 + i * 1.5;
         a.Bell(t,
@@ -634,29 +636,20 @@ void Silence(Waveform& bus, const std::vector<double>& stops) {
 
 } // namespace
 
-std::vector<double> SectionStarts() {
-    return {0, 13, 26, 39, 52, 66.5, 79.5, 105.5, 131.5, 144.25, 157.25, 180.75, 183};
-}
-
-std::vector<double> AccentTimes() {
-    return {13,    26,  39,    52,  53.5,  56.75,  60,     63.25,  66.5, 79.5,
-            105.5, 108, 115.5, 123, 131.5, 144.25, 157.25, 180.75, 183};
-}
-
 Waveform MakeSoundtrack(int sampleRate, Score* score) {
     Arranger a(sampleRate);
     Intro(a);
     Emerge(a);
-    Drop(a, 26, 39, kThemeA, kAnswerA, false, 0, Hit::crash);
-    a.LeadInto(39, LeadIn::stop, kBeat, 1.0f, kAm);
-    Drop(a, 39, 52, kThemeB, kAnswerB, true, 0, Hit::chord);
-    a.LeadInto(52, LeadIn::riser, 2, 1.0f, kAm);
+    Drop(a, section::kDrop, section::kSecondDrop, kThemeA, kAnswerA, false, 0, Hit::crash);
+    a.LeadInto(section::kSecondDrop, LeadIn::stop, kBeat, 1.0f, kAm);
+    Drop(a, section::kSecondDrop, section::kSwells, kThemeB, kAnswerB, true, 0, Hit::chord);
+    a.LeadInto(section::kSwells, LeadIn::riser, 2, 1.0f, kAm);
     Swells(a);
     Acid(a);
     Float(a);
     Anthem(a);
-    Tunnel(a, 131.5, 144.25, false);
-    Tunnel(a, 144.25, 157.25, true);
+    Tunnel(a, section::kTunnel, section::kTunnelHigh, false);
+    Tunnel(a, section::kTunnelHigh, section::kPuzzle, true);
     Puzzle(a);
     Finale(a);
 

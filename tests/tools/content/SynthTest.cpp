@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <functional>
+#include <map>
 #include <set>
+#include <string>
 
 using namespace content;
 
@@ -109,6 +112,25 @@ TEST(SoundtrackPlan, EveryChangeAndAccentLiesOnTheEighthNoteGridInsideTheShow) {
     }
     EXPECT_GE(kSoundtrackSeconds, 204.0);
     EXPECT_LE(kSoundtrackSeconds, 206.0);
+}
+
+// scripts/measure-soundtrack reads the marks from the generator's listing: it must give back
+// exactly the times the arrangement is built on.
+TEST(SoundtrackPlan, TheGeneratorListsTheMarksTheArrangementUses) {
+    std::FILE* listing = popen(VELLOMIRE_CONTENT_PROGRAM " --list-marks", "r");
+    ASSERT_NE(listing, nullptr);
+    std::map<std::string, std::vector<double>> listed;
+    char kind[16];
+    double seconds = 0;
+    while (std::fscanf(listing, "%15s %lf", kind, &seconds) == 2) {
+        listed[kind].push_back(seconds);
+    }
+    EXPECT_EQ(pclose(listing), 0);
+    const std::map<std::string, std::vector<double>> expected = {
+        {"section", SectionStarts()}, {"accent", AccentTimes()},     {"fade", {kFadeStart}},
+        {"silence", {kFadeEnd}},      {"end", {kSoundtrackSeconds}},
+    };
+    EXPECT_EQ(listed, expected);
 }
 
 // The piece as written down while rendering: no line rubs a semitone against the pad's chord
