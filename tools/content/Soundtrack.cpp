@@ -1,6 +1,9 @@
 #include "tools/content/Soundtrack.h"
 
-#include "tools/content/Synth.h"
+#include "tools/content/AcidLine.h"
+#include "tools/content/BusEffects.h"
+#include "tools/content/Percussion.h"
+#include "tools/content/Voices.h"
 
 #include <cmath>
 #include <iterator>
@@ -122,26 +125,25 @@ class Arranger {
     Score score;
 
     void Kick(double t, float gain) {
-        Instruments::Kick(drums, t, gain);
+        Percussion::Kick(drums, t, gain);
         kicks.push_back(t);
     }
 
     void Accent(double t, float gain, Hit hit, const Chord& chord) {
         switch (hit) {
         case Hit::crash:
-            Instruments::Crash(fx, t, 0.55f * gain);
-            Instruments::Impact(fx, t, 0.5f * gain);
+            Percussion::Crash(fx, t, 0.55f * gain);
+            Percussion::Impact(fx, t, 0.5f * gain);
             break;
         case Hit::chord:
-            Instruments::Crash(fx, t, 0.4f * gain);
-            Instruments::Stab(stabs, t, chord.tones, 0.3f * gain, 1.0f);
-            Instruments::Stab(stabs, t, {chord.tones[0] + 12, chord.tones[2] + 12}, 0.14f * gain,
-                              1.0f);
+            Percussion::Crash(fx, t, 0.4f * gain);
+            Voices::Stab(stabs, t, chord.tones, 0.3f * gain, 1.0f);
+            Voices::Stab(stabs, t, {chord.tones[0] + 12, chord.tones[2] + 12}, 0.14f * gain, 1.0f);
             break;
         case Hit::boom:
-            Instruments::Impact(fx, t, 0.55f * gain);
-            Instruments::Clap(fx, t, 0.6f * gain);
-            Instruments::HiHat(fx, t, 0.35f * gain, true, -0.2f);
+            Percussion::Impact(fx, t, 0.55f * gain);
+            Percussion::Clap(fx, t, 0.6f * gain);
+            Percussion::HiHat(fx, t, 0.35f * gain, true, -0.2f);
             break;
         }
         Kick(t, 0.95f * gain);
@@ -152,25 +154,25 @@ class Arranger {
         score.leadIns.push_back(kind);
         switch (kind) {
         case LeadIn::riser:
-            Instruments::Riser(fx, accent - length, accent, 0.22f * gain);
-            Instruments::ReverseCrash(fx, accent, std::min(length, 1.5), 0.35f * gain);
+            Percussion::Riser(fx, accent - length, accent, 0.22f * gain);
+            Percussion::ReverseCrash(fx, accent, std::min(length, 1.5), 0.35f * gain);
             break;
         case LeadIn::stop: // silence, then a snare pick-up on the last sixteenth
             stops.push_back(accent);
-            Instruments::Snare(fx, accent - kStep, 0.35f * gain);
+            Percussion::Snare(fx, accent - kStep, 0.35f * gain);
             break;
         case LeadIn::fill:
             SnareRoll(accent - length, accent - kBeat, 0.5f * gain);
             for (int i = 0; i < 4; ++i) {
-                Instruments::Tom(drums, accent - kBeat + i * kStep,
-                                 55.0f - 4.0f * static_cast<float>(i), 0.45f * gain,
-                                 0.45f - 0.3f * static_cast<float>(i));
+                Percussion::Tom(drums, accent - kBeat + i * kStep,
+                                55.0f - 4.0f * static_cast<float>(i), 0.45f * gain,
+                                0.45f - 0.3f * static_cast<float>(i));
             }
             break;
         case LeadIn::sweep: {
             std::vector<float> notes = next.tones;
             notes.push_back(next.root + 12);
-            Instruments::Sweep(fx, accent - length, accent, notes, 0.22f * gain);
+            Voices::Sweep(fx, accent - length, accent, notes, 0.22f * gain);
             break;
         }
         }
@@ -178,9 +180,9 @@ class Arranger {
 
     // A greeting card coming in: a bright chord and a high bell over a cymbal and a kick.
     void Cue(double t, const Chord& chord) {
-        Instruments::Crash(fx, t, 0.45f);
+        Percussion::Crash(fx, t, 0.45f);
         Kick(t, 0.5f);
-        Instruments::Stab(stabs, t, chord.tones, 0.3f, 1.0f);
+        Voices::Stab(stabs, t, chord.tones, 0.3f, 1.0f);
         Bell(t, chord.tones[2] + 12, 0.14f, 0.3f);
     }
 
@@ -188,7 +190,7 @@ class Arranger {
     void SnareRoll(double from, double to, float gain) {
         for (double t = from; t < to - 1e-9;) {
             const double u = (t - from) / (to - from);
-            Instruments::Snare(drums, t, gain * static_cast<float>(0.25 + 0.75 * u));
+            Percussion::Snare(drums, t, gain * static_cast<float>(0.25 + 0.75 * u));
             t += (to - t) <= kBeat + 1e-9 ? kStep / 2 : kStep;
         }
     }
@@ -210,22 +212,22 @@ class Arranger {
                 Kick(t, 0.9f * g * gain);
             }
             if (float g = level(snare)) {
-                Instruments::Snare(drums, t, 0.45f * g * gain);
+                Percussion::Snare(drums, t, 0.45f * g * gain);
             }
             if (float g = level(clap)) {
-                Instruments::Clap(drums, t, 0.7f * g * gain);
+                Percussion::Clap(drums, t, 0.7f * g * gain);
             }
             if (float g = level(hat)) {
-                Instruments::HiHat(drums, t, 0.26f * g * gain, false, (i % 2) ? 0.3f : -0.2f);
+                Percussion::HiHat(drums, t, 0.26f * g * gain, false, (i % 2) ? 0.3f : -0.2f);
             }
             if (float g = level(open)) {
-                Instruments::HiHat(drums, t, 0.2f * g * gain, true, 0.15f);
+                Percussion::HiHat(drums, t, 0.2f * g * gain, true, 0.15f);
             }
         }
     }
 
     void BassNote(double t, double length, float note, float gain, float brightness) {
-        Instruments::Bass(bass, t, length, note, gain, brightness);
+        Voices::Bass(bass, t, length, note, gain, brightness);
         score.notes.push_back({t, length, note});
     }
 
@@ -246,17 +248,17 @@ class Arranger {
     }
 
     void Pluck(double t, float note, float gain, float pan, float brightness) {
-        Instruments::Pluck(plucks, t, note, gain, pan, brightness);
+        Voices::Pluck(plucks, t, note, gain, pan, brightness);
         score.notes.push_back({t, kStep, note});
     }
 
     void Bell(double t, float note, float gain, float pan) {
-        Instruments::Bell(bells, t, note, gain, pan);
+        Voices::Bell(bells, t, note, gain, pan);
         score.notes.push_back({t, kStep, note});
     }
 
     void Lead(double t, double length, float note, float gain, float fromNote) {
-        Instruments::Lead(lead, t, length, note, gain, fromNote);
+        Voices::Lead(lead, t, length, note, gain, fromNote);
         score.notes.push_back({t, length, note});
     }
 
@@ -292,7 +294,7 @@ class Arranger {
     }
 
     void Pad(double from, double to, const Chord& chord, float gain, float brightness) {
-        Instruments::Pad(pads, from, to - from, chord.tones, gain, brightness);
+        Voices::Pad(pads, from, to - from, chord.tones, gain, brightness);
         Harmony(from, to, chord);
     }
 
@@ -368,7 +370,7 @@ void Drop(Arranger& a, double start, double end, const std::vector<MelodyNote>& 
                   "..x...x...x...x.", 1.0f);
         if (second) {
             for (int i = 0; i < 4; ++i) {
-                Instruments::HiHat(a.drums, t + i * kBeat + 3 * kStep, 0.08f, false, 0.6f);
+                Percussion::HiHat(a.drums, t + i * kBeat + 3 * kStep, 0.08f, false, 0.6f);
             }
         }
         a.BassBar(t, grooveEnd, chord, second ? "0.c0.0c.0.c0.0c." : "..0c..0c..0c..0c", 0.45f,
@@ -377,11 +379,11 @@ void Drop(Arranger& a, double start, double end, const std::vector<MelodyNote>& 
         if (second) {
             a.Arpeggio(t, std::min(end, t + kBar), chord, 0.06f, 0.8f, 12);
             for (double s : {0.75, 2.75}) {
-                Instruments::Stab(a.stabs, t + s * kBeat * 2, chord.tones, 0.16f, 0.7f);
+                Voices::Stab(a.stabs, t + s * kBeat * 2, chord.tones, 0.16f, 0.7f);
             }
         } else {
             for (double s : {1.5, 3.5}) {
-                Instruments::Stab(a.stabs, t + s * kBeat, chord.tones, 0.13f, 0.5f);
+                Voices::Stab(a.stabs, t + s * kBeat, chord.tones, 0.13f, 0.5f);
             }
         }
     }
@@ -399,12 +401,12 @@ void Swells(Arranger& a) {
         const double t = kSwellPeaks[i];
         const double next = i + 1 < count ? kSwellPeaks[i + 1] : end;
         a.Accent(t, i == 0 ? 1.0f : 0.85f, hits[i], *chords[i]);
-        Instruments::Stab(a.stabs, t, chords[i]->tones, 0.32f, 1.0f);
+        Voices::Stab(a.stabs, t, chords[i]->tones, 0.32f, 1.0f);
         a.BassNote(t, next - t - 0.3, chords[i]->root, 0.5f, 0.7f);
         a.Pad(t, next, *chords[i], 0.14f, 0.35f);
         a.Lead(t, std::min(1.2, next - t - 0.3), leadNotes[i], 0.22f, -1);
         if (i > 0) {
-            Instruments::ReverseCrash(a.fx, t, 0.75, 0.3f);
+            Percussion::ReverseCrash(a.fx, t, 0.75, 0.3f);
         }
         // Half-time groove between the swells, quiet in the quarter second before the next.
         for (double g = t + kBeat; g < next - 0.25 - 1e-9; g += kStep) {
@@ -413,10 +415,10 @@ void Swells(Arranger& a) {
                 a.Kick(g, 0.75f);
             }
             if (step % 16 == 8) {
-                Instruments::Snare(a.drums, g, 0.45f);
+                Percussion::Snare(a.drums, g, 0.45f);
             }
             if (step % 2 == 0) {
-                Instruments::HiHat(a.drums, g, step % 4 == 2 ? 0.14f : 0.07f, false, 0.2f);
+                Percussion::HiHat(a.drums, g, step % 4 == 2 ? 0.14f : 0.07f, false, 0.2f);
             }
         }
     }
@@ -450,7 +452,7 @@ void Acid(Arranger& a) {
             a.score.notes.push_back({s, length, note});
         }
         a.Pad(t, std::min(end, t + kBar), chord, 0.1f, 0.25f);
-        Instruments::Stab(a.stabs, t + 6 * kStep, chord.tones, 0.1f, 0.6f);
+        Voices::Stab(a.stabs, t + 6 * kStep, chord.tones, 0.1f, 0.6f);
     }
     AcidLine(a.bass, steps, 0.32f, 260.0f, 5.5f);
     a.LeadInto(end, LeadIn::sweep, 2.0, 0.9f, kDm);
@@ -506,7 +508,7 @@ void Anthem(Arranger& a) {
         a.Pad(t, std::min(end, t + kBar), chord, 0.15f, 0.5f);
         for (int i : {0, 3, 6, 10, 13}) {
             if (t + i * kStep < grooveEnd) {
-                Instruments::Stab(a.stabs, t + i * kStep, chord.tones, 0.1f, 0.55f);
+                Voices::Stab(a.stabs, t + i * kStep, chord.tones, 0.1f, 0.55f);
             }
         }
     }
@@ -602,7 +604,7 @@ void Finale(Arranger& a) {
         if (t < 195) {
             for (int b = 0; b < 8; ++b) {
                 a.Kick(t + b * kBeat, b % 2 ? 0.45f : 0.6f);
-                Instruments::HiHat(a.drums, t + b * kBeat + kBeat / 2, 0.1f, true, 0.2f);
+                Percussion::HiHat(a.drums, t + b * kBeat + kBeat / 2, 0.1f, true, 0.2f);
             }
         }
         a.Arpeggio(t, t + 2 * kBar, chord, 0.04f, 0.35f);

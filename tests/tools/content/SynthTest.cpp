@@ -1,5 +1,8 @@
-#include "tools/content/Synth.h"
+#include "tools/content/BusEffects.h"
+#include "tools/content/Percussion.h"
 #include "tools/content/Soundtrack.h"
+#include "tools/content/SynthBlocks.h"
+#include "tools/content/Voices.h"
 
 #include <gtest/gtest.h>
 
@@ -43,25 +46,25 @@ TEST(Synth, LowPassFilterPassesLowAndStopsHighFrequencies) {
 // of its span that would click, and the same bytes when played twice.
 TEST(Synth, InstrumentsStartOnTimeStayBoundedAndEndWithoutAClick) {
     const std::vector<std::pair<const char*, std::function<void(Waveform&)>>> voices = {
-        {"kick", [](Waveform& w) { Instruments::Kick(w, 0.5, 1.0f); }},
-        {"snare", [](Waveform& w) { Instruments::Snare(w, 0.5, 1.0f); }},
-        {"clap", [](Waveform& w) { Instruments::Clap(w, 0.5, 1.0f); }},
-        {"hat", [](Waveform& w) { Instruments::HiHat(w, 0.5, 1.0f, true, 0.3f); }},
-        {"crash", [](Waveform& w) { Instruments::Crash(w, 0.5, 1.0f); }},
-        {"impact", [](Waveform& w) { Instruments::Impact(w, 0.5, 1.0f); }},
-        {"tom", [](Waveform& w) { Instruments::Tom(w, 0.5, 45, 1.0f, 0); }},
-        {"bass", [](Waveform& w) { Instruments::Bass(w, 0.5, 0.4, 33, 1.0f, 1.0f); }},
+        {"kick", [](Waveform& w) { Percussion::Kick(w, 0.5, 1.0f); }},
+        {"snare", [](Waveform& w) { Percussion::Snare(w, 0.5, 1.0f); }},
+        {"clap", [](Waveform& w) { Percussion::Clap(w, 0.5, 1.0f); }},
+        {"hat", [](Waveform& w) { Percussion::HiHat(w, 0.5, 1.0f, true, 0.3f); }},
+        {"crash", [](Waveform& w) { Percussion::Crash(w, 0.5, 1.0f); }},
+        {"impact", [](Waveform& w) { Percussion::Impact(w, 0.5, 1.0f); }},
+        {"tom", [](Waveform& w) { Percussion::Tom(w, 0.5, 45, 1.0f, 0); }},
+        {"bass", [](Waveform& w) { Voices::Bass(w, 0.5, 0.4, 33, 1.0f, 1.0f); }},
         {"pad",
          [](Waveform& w) {
-             Instruments::Pad(w, 0.5, 1.0, {57, 60, 64}, 1.0f, 0.5f);
+             Voices::Pad(w, 0.5, 1.0, {57, 60, 64}, 1.0f, 0.5f);
          }},
         {"stab",
          [](Waveform& w) {
-             Instruments::Stab(w, 0.5, {57, 60, 64}, 1.0f, 1.0f);
+             Voices::Stab(w, 0.5, {57, 60, 64}, 1.0f, 1.0f);
          }},
-        {"pluck", [](Waveform& w) { Instruments::Pluck(w, 0.5, 72, 1.0f, -0.5f, 1.0f); }},
-        {"lead", [](Waveform& w) { Instruments::Lead(w, 0.5, 0.5, 76, 1.0f, 72); }},
-        {"bell", [](Waveform& w) { Instruments::Bell(w, 0.5, 84, 1.0f, 0.5f); }},
+        {"pluck", [](Waveform& w) { Voices::Pluck(w, 0.5, 72, 1.0f, -0.5f, 1.0f); }},
+        {"lead", [](Waveform& w) { Voices::Lead(w, 0.5, 0.5, 76, 1.0f, 72); }},
+        {"bell", [](Waveform& w) { Voices::Bell(w, 0.5, 84, 1.0f, 0.5f); }},
     };
     for (const auto& [name, play] : voices) {
         SCOPED_TRACE(name);
