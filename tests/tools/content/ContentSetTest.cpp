@@ -130,15 +130,18 @@ TEST(Textures, PuzzleBackdropShowsEveryPlaceAndMarksTheMiddleRow) {
 }
 
 // The Test scene's ball is drawn three times additively, each lit by full ambient and diffuse
-// light: six times its skin must stay under white.
+// light: six times its skin must stay under white, and its blue well under it, as each pass
+// also adds the light's blue highlight.
 TEST(Textures, BallSkinLeavesHeadroomForItsSixfoldLight) {
     const Image skin = MakeToadstool();
-    float brightest = 0;
+    float brightest = 0, bluest = 0;
     for (const Rgb& p : skin.pixels) {
         brightest = std::max({brightest, p.r, p.g, p.b});
+        bluest = std::max(bluest, p.b);
     }
     EXPECT_LE(brightest * 6, 1.0f);
     EXPECT_GE(brightest * 6, 0.6f);
+    EXPECT_LE(bluest * 6, 0.35f);
 }
 
 // At its widest swell (a quad 2.6 wide a unit from the camera, the view 1.105 wide there) the
@@ -166,6 +169,55 @@ TEST(Textures, LogoLetteringFitsTheViewAtItsWidestSwell) {
     }
     EXPECT_GT(inside, 0.8f);
     EXPECT_LT(outside, 0.3f);
+}
+
+// The greeting card is drawn twice, the second copy 0.15 farther from the camera (3 away,
+// field of view pi/4, 640 x 480): the copies of a card point r units from where the camera aims
+// lie 579.4 * r * (1 / 3 - 1 / 3.15) pixels apart. When the camera aims at the card's middle,
+// every letter of the subtitle line (the one through the middle) must lie within 3 pixels of
+// its copy, and the line must stay large enough to read.
+TEST(Textures, GreetingSubtitleKeepsItsTwoCopiesTogether) {
+    Fonts fonts;
+    ASSERT_TRUE(fonts.bold.Open(kBoldFontPath));
+    ASSERT_TRUE(fonts.book.Open(kBookFontPath));
+    const float pixelsPerUnit = 579.4f * (1.0f / 3.0f - 1.0f / 3.15f);
+    for (int which = 1; which <= 3; ++which) {
+        SCOPED_TRACE(which);
+        const Image card = MakeGreeting(fonts, which);
+        auto letter = [&](int x, int y) {
+            const Rgb p = card.At(x, y);
+            return std::max({p.r, p.g, p.b}) > 0.6f;
+        };
+        auto rowHasLetters = [&](int y) {
+            for (int x = 0; x < card.width; ++x) {
+                if (letter(x, y)) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        int top = card.height / 2, bottom = card.height / 2;
+        ASSERT_TRUE(rowHasLetters(top));
+        while (top > 0 && rowHasLetters(top - 1)) {
+            --top;
+        }
+        while (bottom + 1 < card.height && rowHasLetters(bottom + 1)) {
+            ++bottom;
+        }
+        EXPECT_GE(bottom - top, 16) << "the subtitle's letters are too small to read";
+        EXPECT_TRUE(rowHasLetters(top / 2)) << "no heading above the subtitle";
+        float widest = 0;
+        for (int y = top; y <= bottom; ++y) {
+            for (int x = 0; x < card.width; ++x) {
+                if (letter(x, y)) {
+                    const float u = (static_cast<float>(x) + 0.5f) / 640.0f - 0.5f;
+                    const float v = (static_cast<float>(y) + 0.5f) / 300.0f - 0.5f;
+                    widest = std::max(widest, std::hypot(u * 3.4f, v * 2.0f) * pixelsPerUnit);
+                }
+            }
+        }
+        EXPECT_LE(widest, 3.0f);
+    }
 }
 
 TEST(CommandLine, NeedsAnOutputFolder) {
