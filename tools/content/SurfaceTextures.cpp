@@ -162,12 +162,13 @@ Image MakeToadstool() {
             float radius = 0.16f + 0.12f * static_cast<float>((d.id >> 8) & 255u) / 255.0f;
             float spot = Smoothstep(radius, radius - 0.05f, d.nearest);
             float rough = 0.8f + 0.2f * Fbm(u * 24, v * 24, 24, 2, 0.5f, 407);
-            c = Mix(c, Hex(0xF6DA6A) * rough, spot);
+            c = Mix(c, Hex(0xF6D448) * rough, spot);
             float rim = Smoothstep(radius + 0.05f, radius, d.nearest) * (1 - spot);
             c = Mix(c, Hex(0x300004), rim * 0.6f);
-            // Drawn three times additively, each lit by ambient and diffuse light: a sixth of
-            // white.
-            image.At(x, y) = c * 0.13f;
+            // Drawn three times additively, each lit by ambient and diffuse light: under a
+            // sixth of white, and little blue in the spots, as each pass adds the light's blue
+            // highlight too.
+            image.At(x, y) = c * 0.115f;
         }
     }
     return image;
