@@ -168,7 +168,7 @@ Image MakeToadstool() {
             // Drawn three times additively, each lit by ambient and diffuse light: under a
             // sixth of white, and little blue in the spots, as each pass adds the light's blue
             // highlight too.
-            image.At(x, y) = c * 0.115f;
+            image.At(x, y) = c * 0.12f;
         }
     }
     return image;
