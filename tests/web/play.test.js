@@ -7,15 +7,15 @@
 const assert = require('node:assert');
 const test = require('node:test');
 const path = require('node:path');
-const { site, shots, serve, launchBrowser, openPage } = require('./harness');
+const { execFileSync } = require('node:child_process');
+const { site, shots, nativeCapture, serve, launchBrowser, openPage } = require('./harness');
 
-// The timeline's windows in music seconds. The music starts with the first frame (to within
-// the output latency); a second is left out at each edge for that.
-const windows = [
-  ['Schtar', 0, 16], ['Stekelz', 16, 52], ['Schtar', 52, 66.5], ['Polez', 66.5, 79.5],
-  ['ZwartEnWit', 79.5, 105.5], ['Test', 105.5, 131.5], ['Wendo', 131.5, 157.25],
-  ['Marble', 157.25, 203],
-];
+// The timeline's windows in music seconds, as the capture tool lists them; where two overlap,
+// the later one is what is drawn, so each window ends where the next begins. The music starts
+// with the first frame (to within the output latency); a second is left out at each edge for that.
+const windows = execFileSync(nativeCapture, ['--list-windows'], { encoding: 'utf8' })
+  .trim().split('\n').map((line) => line.split(' '))
+  .map(([name, start, end], i, all) => [name, Number(start), Number(all[i + 1]?.[1] ?? end)]);
 // Headless Chromium renders 12-28 frames a second here; a page that outruns the GPU stalls for
 // tens of seconds instead.
 const minimumFps = 3;
