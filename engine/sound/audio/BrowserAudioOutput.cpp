@@ -1,9 +1,16 @@
 // The audio library's output in the browser, over Web Audio. The page's AudioContext
 // (Module.audioContext, made in the click that started the show; a new one otherwise) runs at
-// the output rate; a ScriptProcessorNode asks for blocks on the page's thread, between frames.
-// Each block starts being heard at its playbackTime, turned into the steady clock through
-// getOutputTimestamp, which includes the output latency. Blocks are large (about 93 ms at
-// 44.1 kHz) so that a slow frame does not starve the output.
+// the output rate. An AudioWorklet plays from a ring buffer on the browser's audio thread; the
+// page's thread mixes blocks into it between frames, whenever the worklet reports its progress,
+// keeping about a third of a second ahead so that a slow frame does not starve the output.
+// Where AudioWorklet is missing (an old browser, a page not served securely) a
+// ScriptProcessorNode asks for the blocks instead, on the page's thread.
+//
+// Each block starts being heard at the context frame the worklet will play it at, turned into
+// the steady clock through getOutputTimestamp, which includes the output latency. The worklet
+// tells when each block really began; Module.audioLead keeps how much earlier the block was
+// said to be heard (the music clock's lead over what is heard): count, mean and deviation in
+// milliseconds.
 // Streams are converted by linear interpolation between neighbouring frames.
 
 #include "sound/audio/AudioLibrary.h"
@@ -17,13 +24,165 @@
 
 namespace {
 
-constexpr int blockFrames = 4096;
+constexpr int blockFrames = 2048;    // mixed at a time (46 ms at 44.1 kHz)
+constexpr int blocksAhead = 8;       // kept queued in the worklet's ring
+constexpr int fallbackFrames = 4096; // the ScriptProcessorNode's blocks
 
 audio::OutputFill outputFill = nullptr;
 std::vector<std::int16_t> block;
 
 // clang-format off
-EM_JS(int, OpenWebAudio, (int rate, int frames, std::int16_t* buffer), {
+EM_JS(void, DefineWebAudioOutput, (), {
+    // The heard time of context second `seconds`, in milliseconds of performance.now().
+    Module["audioHeardAt"] = function(context, seconds) {
+        var stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : {};
+        return stamp.performanceTime > 0
+            ? stamp.performanceTime + (seconds - stamp.contextTime) * 1000
+            : performance.now() + (seconds - context.currentTime +
+                                   (context.outputLatency || context.baseLatency || 0)) * 1000;
+    };
+    // Runs in the audio thread's scope: its source is handed to addModule.
+    Module["audioWorkletSource"] = function() {
+        class RingOutput extends AudioWorkletProcessor {
+            constructor(options) {
+                super();
+                this.capacity = options.processorOptions.capacity;
+                this.left = new Float32Array(this.capacity);
+                this.right = new Float32Array(this.capacity);
+                this.written = 0; // stream frames, ever
+                this.read = 0;
+                this.starts = []; // where the blocks not yet begun begin
+                this.playing = false;
+                this.toldEmpty = false;
+                this.port.onmessage = (event) => {
+                    var samples = event.data.samples;
+                    if (!samples) {
+                        this.playing = event.data.playing;
+                        this.read = this.written; // a stopped output drops what it held
+                        this.starts = [];
+                        return;
+                    }
+                    this.starts.push(this.written);
+                    for (var i = 0; i < samples.length / 2; ++i, ++this.written) {
+                        var at = this.written % this.capacity;
+                        this.left[at] = samples[2 * i] / 32768;
+                        this.right[at] = samples[2 * i + 1] / 32768;
+                    }
+                    this.toldEmpty = false;
+                };
+            }
+            process(inputs, outputs) {
+                var left = outputs[0][0], right = outputs[0][1], began = [], i = 0;
+                for (; this.playing && i < left.length && this.read < this.written; ++i) {
+                    if (this.starts[0] === this.read) began.push([this.starts.shift(), currentFrame + i]);
+                    var at = this.read++ % this.capacity;
+                    left[i] = this.left[at];
+                    right[i] = this.right[at];
+                }
+                left.fill(0, i);
+                right.fill(0, i);
+                var empty = this.playing && this.read === this.written;
+                if (began.length || (empty && !this.toldEmpty)) {
+                    // Stream frame `read` plays at context frame `next`, unless the ring runs dry.
+                    this.port.postMessage({read: this.read, next: currentFrame + left.length, began: began});
+                    this.toldEmpty = empty;
+                }
+                return true;
+            }
+        }
+        registerProcessor("vellomire-ring-output", RingOutput);
+    };
+});
+
+EM_ASYNC_JS(int, OpenWorkletOutput, (int rate, int frames, int ahead, std::int16_t* buffer), {
+    var context = Module["audioContext"];
+    if (!context.audioWorklet || typeof AudioWorkletNode !== "function") return 0;
+    var node;
+    try {
+        var source = "(" + Module["audioWorkletSource"].toString() + ")();";
+        var url = URL.createObjectURL(new Blob([source], {type: "text/javascript"}));
+        await context.audioWorklet.addModule(url);
+        URL.revokeObjectURL(url);
+        node = new AudioWorkletNode(context, "vellomire-ring-output", {
+            numberOfInputs: 0, outputChannelCount: [2],
+            processorOptions: {capacity: (ahead + 1) * frames}});
+    } catch (e) {
+        return 0;
+    }
+    var ring = {written: 0, read: 0, next: 0, playing: false, said: new Map()};
+    var lead = Module["audioLead"] = {count: 0, mean: 0, deviation: 0, squares: 0};
+    ring.topUp = function() {
+        if (!ring.playing) return;
+        // Consecutive stream frames play at consecutive context frames from where the worklet
+        // said, or from the next render quantum when it has run dry.
+        var soonest = Math.ceil(context.currentTime * rate) + 128;
+        var offset = Math.max(ring.next - ring.read, soonest - ring.written);
+        while (ring.written - ring.read < ahead * frames) {
+            var heard = Module["audioHeardAt"](context, (ring.written + offset) / rate);
+            _vellomire_audio_fill(buffer, frames, heard);
+            var samples = HEAP16.slice(buffer >> 1, (buffer >> 1) + 2 * frames);
+            ring.said.set(ring.written, heard);
+            node.port.postMessage({samples: samples}, [samples.buffer]);
+            ring.written += frames;
+        }
+    };
+    node.port.onmessage = function(event) {
+        var report = event.data;
+        ring.read = report.read;
+        ring.next = report.next;
+        report.began.forEach(function(began) {
+            var said = ring.said.get(began[0]);
+            ring.said.delete(began[0]);
+            if (said === undefined) return;
+            var x = Module["audioHeardAt"](context, began[1] / rate) - said;
+            var delta = x - lead.mean;
+            lead.mean += delta / ++lead.count;
+            lead.squares += delta * (x - lead.mean);
+            lead.deviation = lead.count > 1 ? Math.sqrt(lead.squares / (lead.count - 1)) : 0;
+        });
+        ring.topUp();
+    };
+    ring.play = function(playing) {
+        ring.playing = playing;
+        ring.read = ring.written;
+        ring.said.clear();
+        node.port.postMessage({playing: playing});
+        ring.topUp();
+    };
+    ring.close = function() {
+        ring.playing = false;
+        node.port.onmessage = null;
+        node.disconnect();
+    };
+    node.connect(context.destination);
+    context.resume();
+    Module["audioOutput"] = ring;
+    return 1;
+});
+
+EM_JS(int, OpenScriptProcessorOutput, (int rate, int frames, std::int16_t* buffer), {
+    var context = Module["audioContext"];
+    var node = context.createScriptProcessor(frames, 0, 2);
+    var output = {playing: false};
+    node.onaudioprocess = function(event) {
+        var out = event.outputBuffer, left = out.getChannelData(0), right = out.getChannelData(1);
+        if (!output.playing) { left.fill(0); right.fill(0); return; }
+        _vellomire_audio_fill(buffer, out.length, Module["audioHeardAt"](context, event.playbackTime));
+        var samples = HEAP16.subarray(buffer >> 1, (buffer >> 1) + 2 * out.length);
+        for (var i = 0; i < out.length; ++i) {
+            left[i] = samples[2 * i] / 32768;
+            right[i] = samples[2 * i + 1] / 32768;
+        }
+    };
+    output.play = function(playing) { output.playing = playing; };
+    output.close = function() { node.onaudioprocess = null; node.disconnect(); };
+    node.connect(context.destination);
+    context.resume();
+    Module["audioOutput"] = output;
+    return 1;
+});
+
+EM_JS(int, MakeAudioContext, (int rate), {
     var Context = window.AudioContext || window.webkitAudioContext;
     if (!Context) return 0;
     var context = Module["audioContext"];
@@ -31,33 +190,14 @@ EM_JS(int, OpenWebAudio, (int rate, int frames, std::int16_t* buffer), {
         try { context = new Context({sampleRate: rate}); } catch (e) { return 0; }
         Module["audioContext"] = context;
     }
-    var node = context.createScriptProcessor(frames, 0, 2);
-    node.onaudioprocess = function(event) {
-        var out = event.outputBuffer, left = out.getChannelData(0), right = out.getChannelData(1);
-        if (Module["audioPaused"]) { left.fill(0); right.fill(0); return; }
-        var stamp = context.getOutputTimestamp ? context.getOutputTimestamp() : {};
-        var heard = stamp.performanceTime > 0
-            ? stamp.performanceTime + (event.playbackTime - stamp.contextTime) * 1000
-            : performance.now() + (event.playbackTime - context.currentTime +
-                                   (context.outputLatency || context.baseLatency || 0)) * 1000;
-        _vellomire_audio_fill(buffer, out.length, heard);
-        var samples = HEAP16.subarray(buffer >> 1, (buffer >> 1) + 2 * out.length);
-        for (var i = 0; i < out.length; ++i) {
-            left[i] = samples[2 * i] / 32768;
-            right[i] = samples[2 * i + 1] / 32768;
-        }
-    };
-    Module["audioPaused"] = true;
-    node.connect(context.destination);
-    context.resume();
-    Module["audioNode"] = node;
     return 1;
 });
-EM_JS(void, PauseWebAudio, (int paused), { Module["audioPaused"] = !!paused; });
+EM_JS(void, PlayWebAudio, (int playing), {
+    if (Module["audioOutput"]) Module["audioOutput"].play(!!playing);
+});
 EM_JS(void, CloseWebAudio, (), {
-    var node = Module["audioNode"];
-    if (node) { node.onaudioprocess = null; node.disconnect(); }
-    Module["audioNode"] = null;
+    if (Module["audioOutput"]) Module["audioOutput"].close();
+    Module["audioOutput"] = null;
 });
 // clang-format on
 
@@ -164,12 +304,17 @@ namespace audio {
 
 int OpenOutput(std::uint32_t rate, OutputFill fill) {
     try {
-        block.assign(2 * blockFrames, 0);
+        block.assign(2 * static_cast<std::size_t>(std::max(blockFrames, fallbackFrames)), 0);
     } catch (const std::bad_alloc&) {
         return BASS_ERROR_MEM;
     }
+    if (MakeAudioContext(static_cast<int>(rate)) == 0) {
+        return BASS_ERROR_DRIVER;
+    }
     outputFill = fill;
-    if (OpenWebAudio(static_cast<int>(rate), blockFrames, block.data()) == 0) {
+    DefineWebAudioOutput();
+    if (OpenWorkletOutput(static_cast<int>(rate), blockFrames, blocksAhead, block.data()) == 0 &&
+        OpenScriptProcessorOutput(static_cast<int>(rate), fallbackFrames, block.data()) == 0) {
         outputFill = nullptr;
         return BASS_ERROR_DRIVER;
     }
@@ -177,7 +322,7 @@ int OpenOutput(std::uint32_t rate, OutputFill fill) {
 }
 
 void PauseOutput(bool paused) {
-    PauseWebAudio(paused ? 1 : 0);
+    PlayWebAudio(paused ? 0 : 1);
 }
 
 void CloseOutput() {
