@@ -5,17 +5,21 @@
 // window: the device is lost, nothing is drawn, the music goes on. The loss is accepted
 // (preventDefault), so the browser restores the context when it can; it comes back empty.
 //
-// Nothing in WebGL holds a page back that draws faster than the GPU process renders: every
-// frame's commands are queued, and the next call that needs an answer from the GPU (a shader
-// link, a texture upload) waits for all of them, seconds or minutes with a software renderer,
-// the sound starving meanwhile. A present therefore returns only once the frame before it has
-// been rendered, as a native driver's present holds the program to a frame or so ahead of the
-// GPU; the frame loop itself stays as fast as the two of them can go.
+// Presents are paced by the browser's display frames (requestAnimationFrame): the program
+// draws a frame, then waits for the next display frame, in which the browser shows it. Nothing
+// in WebGL holds a page back that draws faster than the GPU process renders: every frame's
+// commands are queued, and the next call that needs an answer from the GPU (a shader link, a
+// texture upload) waits for all of them, seconds or minutes with a software renderer, the
+// sound starving meanwhile. A present therefore also waits, a display frame at a time, until
+// the frame before it has been rendered, as a native driver's present holds the program to a
+// frame or so ahead of the GPU. On the capture host's virtual clock nothing is shown in real
+// time, so a present there only gives the browser its turn.
 
 #include "platform/d3d8/GLContext.h"
 
 #include "platform/d3d8/GLHeaders.h"
 #include "platform/win32/BrowserPage.h"
+#include "platform/win32/Host.h"
 
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -63,21 +67,18 @@ class BrowserGLContext final : public GLContext {
         emscripten_get_canvas_element_size(kCanvas, &width, &height);
     }
 
-    // The browser shows the canvas once the program gives it its turn. A fence's status
-    // changes only while the browser has its turn, so it is polled between turns; a wait gives
-    // the browser a millisecond each time rather than spinning on the cores the GPU process
-    // renders on.
     void Swap() override {
         TellPageFramePresented();
         GLsync frame = glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
         glFlush();
-        browser::Yield();
+        const bool shown = !host::IsCapture();
+        WaitForBrowser(shown);
         if (previousFrameGeneration != generation) {
             previousFrame = nullptr; // went with the lost context
         }
         if (previousFrame != nullptr) {
             while (glClientWaitSync(previousFrame, 0, 0) == GL_TIMEOUT_EXPIRED) {
-                browser::Yield(1);
+                WaitForBrowser(shown);
             }
             glDeleteSync(previousFrame);
         }
@@ -86,6 +87,16 @@ class BrowserGLContext final : public GLContext {
     }
 
   private:
+    // A fence's status changes only while the browser has its turn, so it is polled between
+    // turns, never spun on.
+    static void WaitForBrowser(bool shown) {
+        if (shown) {
+            browser::WaitForDisplayFrame();
+        } else {
+            browser::Yield();
+        }
+    }
+
     static EM_BOOL OnLost(int, const void*, void* self) {
         static_cast<BrowserGLContext*>(self)->lost = true;
         return EM_TRUE; // the browser may restore it

@@ -18,6 +18,13 @@ EM_ASYNC_JS(void, WaitForBrowser, (int milliseconds), {
         channel.port2.postMessage(0);
     });
 });
+
+EM_ASYNC_JS(void, WaitForAnimationFrame, (), {
+    await new Promise(function(resume) {
+        var timer = setTimeout(function() { cancelAnimationFrame(frame); resume(); }, 250);
+        var frame = requestAnimationFrame(function() { clearTimeout(timer); resume(); });
+    });
+});
 // clang-format on
 
 } // namespace
@@ -26,6 +33,10 @@ namespace browser {
 
 void Yield(int milliseconds) {
     WaitForBrowser(milliseconds);
+}
+
+void WaitForDisplayFrame() {
+    WaitForAnimationFrame();
 }
 
 } // namespace browser
