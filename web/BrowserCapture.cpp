@@ -5,6 +5,7 @@
 #include "platform/win32/BrowserPage.h"
 
 #include <emscripten.h>
+#include <emscripten/html5.h>
 
 #include <vector>
 
@@ -25,7 +26,7 @@ EM_JS(void, HandFrameToPage, (double frame, int width, int height, const void* r
 
 } // namespace
 
-std::optional<BrowserCaptureJob> CaptureJobOfPage() {
+std::optional<BrowserCaptureJob> CaptureJobOfPage(bool sharp) {
     const int count = CaptureFrameCount();
     if (count == 0) {
         return std::nullopt;
@@ -41,13 +42,28 @@ std::optional<BrowserCaptureJob> CaptureJobOfPage() {
     if (frames.empty() || fps <= 0) {
         return std::nullopt;
     }
-    return BrowserCaptureJob{static_cast<std::uint32_t>(fps), FrameSchedule::Frames(frames)};
+    BrowserCaptureJob job;
+    job.fps = static_cast<std::uint32_t>(fps);
+    job.schedule = FrameSchedule::Frames(frames);
+    if (sharp) {
+        int canvasWidth = 0;
+        int canvasHeight = 0;
+        emscripten_get_canvas_element_size("#canvas", &canvasWidth, &canvasHeight);
+        const host::PictureSize picture = host::PictureFor(canvasWidth, canvasHeight);
+        if (picture.width > 0) {
+            job.width = picture.width;
+            job.height = picture.height;
+        }
+    }
+    return job;
 }
 
 int RunBrowserCapture(const BrowserCaptureJob& job) {
     ReadBackImage picture;
     VirtualClockRun run;
     run.settings.fpsNumerator = job.fps;
+    run.settings.width = job.width;
+    run.settings.height = job.height;
     run.drawn = [&job](std::uint64_t frame) { return job.schedule.Contains(frame); };
     run.lastFrame = job.schedule.Last();
     run.presented = [&job, &picture](std::uint64_t frame) {

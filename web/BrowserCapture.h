@@ -11,11 +11,14 @@
 
 struct BrowserCaptureJob {
     std::uint32_t fps = 60;
+    int width = 640; // the picture's size
+    int height = 480;
     FrameSchedule schedule = FrameSchedule::Range(0, 0);
 };
 
 // The page's Module.capture = {fps: N, frames: [n, ...]}; none when the page plays the show.
-std::optional<BrowserCaptureJob> CaptureJobOfPage();
+// `sharp`: the picture is the largest 4:3 one inside the canvas rather than 640 x 480.
+std::optional<BrowserCaptureJob> CaptureJobOfPage(bool sharp);
 
 // Runs the show until the last chosen frame has been handed over; returns the driver's status.
 int RunBrowserCapture(const BrowserCaptureJob& job);

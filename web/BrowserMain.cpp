@@ -1,10 +1,13 @@
 // The program in a web page: the show, or, when the page asks for frames (the browser tests),
-// the show on the capture host's virtual clock with those frames handed to the page.
+// the show on the capture host's virtual clock with those frames handed to the page. With the
+// page's "sharp" choice (Module.sharp) the show is rendered at the canvas's pixel size, 4:3
+// kept, instead of 640 x 480.
 // The runtime stays up after main (the page may still read its output), so the end is told to
 // the page here rather than by exiting.
 
 #include "demo/DataFolder.h"
 #include "demo/Demo.h"
+#include "platform/win32/Host.h"
 #include "web/BrowserCapture.h"
 
 #include <emscripten.h>
@@ -12,6 +15,7 @@
 namespace {
 
 // clang-format off
+EM_JS(int, PageWantsSharp, (), { return Module["sharp"] ? 1 : 0; });
 EM_JS(void, TellPageTheShowEnded, (int status), {
     if (Module["onShowEnded"]) Module["onShowEnded"](status);
 });
@@ -19,8 +23,14 @@ EM_JS(void, TellPageTheShowEnded, (int status), {
 
 int Run() {
     EnterDataFolder();
-    if (const std::optional<BrowserCaptureJob> job = CaptureJobOfPage()) {
+    const bool sharp = PageWantsSharp() != 0;
+    if (const std::optional<BrowserCaptureJob> job = CaptureJobOfPage(sharp)) {
         return RunBrowserCapture(*job);
+    }
+    if (sharp) {
+        host::PlayResolution resolution;
+        resolution.native = true;
+        host::SetResolution(resolution);
     }
     return WinMain(nullptr, nullptr, nullptr, 0);
 }

@@ -4,6 +4,9 @@
 // pixel ratio, controls that work by touch too (full screen, end), the screen kept awake, the
 // program's message box as an overlay, and an end screen.
 //
+// The "sharp" choice has the show drawn at the canvas's pixel size (4:3 kept) rather than
+// 640 x 480; ?sharp=1 makes it.
+//
 // ?fps=N&frames=a,b,... runs the show on the virtual clock instead and collects those frames
 // in window.vellomire.frames (the browser tests use it); nothing is played then.
 'use strict';
@@ -12,6 +15,8 @@
   const canvas = document.getElementById('canvas');
   const play = document.getElementById('play');
   const query = new URLSearchParams(location.search);
+  const sharp = document.getElementById('sharp');
+  sharp.checked = query.get('sharp') === '1';
   const names = document.body.dataset; // the program's files, as the site names them
   const state = window.vellomire = {
     ready: false, started: false, ended: false, exitStatus: null, message: null,
@@ -174,6 +179,7 @@
     if (state.started || !state.ready) return;
     state.started = true;
     state.clickTime = performance.now();
+    Module.sharp = sharp.checked;
     show('start', false);
     show('controls', true);
     keepAwake();
