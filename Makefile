@@ -100,9 +100,9 @@ WEB_PORT ?= 8000
 serve-web: web
 	@node web/site/serve-site.js $(WEB_DIR)/site $(WEB_PORT)
 
-# The show in headless Chromium: the page (checks, downloads, delivery), frames on the virtual
-# clock against the native capture tool's, and real-clock runs (the whole show, Escape, touch,
-# a lost WebGL context, a hidden tab).
+# The show in headless Chromium and in Firefox ESR: the page (checks, downloads, delivery),
+# frames on the virtual clock against the native capture tool's, and real-clock runs (the whole
+# show, Escape, touch, a lost WebGL context, a hidden tab; Firefox: Escape).
 test-web: web
 	@$(call build,--target vellomire-capture)
 	@cd tests/web && node --test

@@ -1,6 +1,7 @@
 // On the capture host's virtual clock the browser build renders the show's frames at chosen
 // music times, one in each timeline window; each must match the native capture of the same
-// frame within 30 dB PSNR.
+// frame within 30 dB PSNR, in each browser engine, at 640 x 480 and with the page's "sharp"
+// choice at the canvas's size.
 'use strict';
 
 const assert = require('node:assert');
@@ -9,12 +10,17 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const test = require('node:test');
-const { site, nativeCapture, serve, launchBrowser, openPage } = require('./harness');
+const {
+  site, nativeCapture, timelineWindows, engines, serve, launchBrowser, openPage,
+} = require('./harness');
 
 // Ten frames a second keeps the frames before each chosen one quick to run; every time is a
 // whole frame, so both builds take the same frame for it.
 const fps = 10;
-const times = [6.5, 32.5, 59.2, 73, 92.5, 118.5, 144.4, 180];
+const frames = timelineWindows().map(([, start, end]) => Math.round((start + end) / 2 * fps));
+const times = frames.map((frame) => frame / fps);
+// "sharp" on a 4:3 canvas of this size renders at it.
+const sharpSize = [960, 720];
 
 // PSNR over R, G, B of a captured frame against a PNG the page loads (99 when identical);
 // runs in the page.
@@ -37,32 +43,53 @@ async function psnrInPage(frame, url) {
   return mse === 0 ? 99 : 10 * Math.log10((255 * 255) / mse);
 }
 
+// The native capture tool's frames at `size`, into a fresh folder.
+function nativeFrames(t, size) {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'vellomire-native-'));
+  t.after(() => fs.rmSync(folder, { recursive: true, force: true }));
+  execFileSync(nativeCapture, ['--fps', String(fps), '--at', times.join(','), '--size',
+    size.join('x'), '--out', folder],
+  { env: { ...process.env, SDL_VIDEODRIVER: 'offscreen', SDL_AUDIODRIVER: 'dummy' },
+    stdio: ['ignore', 'ignore', 'inherit'] });
+  return folder;
+}
+
+const runs = engines.flatMap((engine) => [
+  { engine, size: [640, 480], query: '' },
+  { engine, size: sharpSize, query: '&sharp=1' },
+]);
+
 test('every timeline window renders in the browser as it does natively', async (t) => {
-  const references = fs.mkdtempSync(path.join(os.tmpdir(), 'vellomire-native-'));
-  t.after(() => fs.rmSync(references, { recursive: true, force: true }));
-  const frames = times.map((seconds) => Math.round(seconds * fps));
-  execFileSync(nativeCapture, ['--fps', String(fps), '--at', times.join(','), '--out', references],
-    { env: { ...process.env, SDL_VIDEODRIVER: 'offscreen', SDL_AUDIODRIVER: 'dummy' },
-      stdio: ['ignore', 'ignore', 'inherit'] });
+  const references = Object.fromEntries(runs.map(({ size }) => [size.join('x'), null]));
+  for (const size of Object.keys(references)) {
+    references[size] = nativeFrames(t, size.split('x').map(Number));
+  }
+  const server = await serve({ '/': site, '/ref/': references['640x480'],
+    '/sharp/': references[sharpSize.join('x')] });
+  t.after(() => server.close());
 
-  const server = await serve({ '/': site, '/ref/': references });
-  const browser = await launchBrowser();
-  t.after(async () => { await browser.close(); await server.close(); });
-  const log = [];
-  const page = await openPage(browser, `${server.url}?fps=${fps}&frames=${frames.join(',')}`, log);
-  await page.waitForFunction('window.vellomire.ended', { timeout: 540000, polling: 500 })
-    .catch((error) => { throw new Error(`${error.message}\n${log.join('\n')}`); });
+  for (const { engine, size, query } of runs) {
+    await t.test(`${engine} at ${size.join(' x ')}`, async (t) => {
+      const browser = await launchBrowser(engine);
+      t.after(() => browser.close());
+      const log = [];
+      const page = await openPage(browser, 'about:blank', log);
+      await page.setViewport({ width: size[0], height: size[1] });
+      await page.goto(`${server.url}?fps=${fps}&frames=${frames.join(',')}${query}`);
+      await page.waitForFunction('window.vellomire.ended', { timeout: 540000, polling: 500 })
+        .catch((error) => { throw new Error(`${error.message}\n${log.join('\n')}`); });
 
-  const got = await page.evaluate(() => window.vellomire.frames.map((f) => f.frame));
-  assert.deepStrictEqual(got, frames, log.join('\n'));
-  for (const [i, frame] of frames.entries()) {
-    await t.test(`${times[i]} s`, async () => {
-      const name = `frame-${String(frame).padStart(6, '0')}.png`;
-      const psnr = await page.evaluate(
-        (index, url, measure) => eval(`(${measure})`)(window.vellomire.frames[index], url),
-        i, `/ref/${name}`, psnrInPage.toString());
-      t.diagnostic(`${times[i]} s (frame ${frame}): ${psnr.toFixed(1)} dB`);
-      assert.ok(psnr >= 30, `${times[i]} s: ${psnr.toFixed(1)} dB against the native ${name}`);
+      const got = await page.evaluate(() => window.vellomire.frames.map((f) => f.frame));
+      assert.deepStrictEqual(got, frames, log.join('\n'));
+      const folder = query ? '/sharp/' : '/ref/';
+      for (const [i, frame] of frames.entries()) {
+        const name = `frame-${String(frame).padStart(6, '0')}.png`;
+        const psnr = await page.evaluate(
+          (index, url, measure) => eval(`(${measure})`)(window.vellomire.frames[index], url),
+          i, `${folder}${name}`, psnrInPage.toString());
+        t.diagnostic(`${times[i]} s (frame ${frame}): ${psnr.toFixed(1)} dB`);
+        assert.ok(psnr >= 30, `${times[i]} s: ${psnr.toFixed(1)} dB against the native ${name}`);
+      }
     });
   }
 });

@@ -1,7 +1,9 @@
-// Shared by the browser tests: a static file server on the loopback address and headless
-// Chromium (Debian's) driven by puppeteer-core.
+// Shared by the browser tests: a static file server on the loopback address, the show's
+// timeline from the native capture tool, and headless Chromium or Firefox ESR (Debian's)
+// driven by puppeteer-core (Firefox over WebDriver BiDi).
 'use strict';
 
+const { execFileSync, spawn } = require('node:child_process');
 const fs = require('node:fs');
 const http = require('node:http');
 const os = require('node:os');
@@ -16,6 +18,18 @@ const shots = path.join(repo, 'build-web/screenshots');
 fs.mkdirSync(shots, { recursive: true });
 const nativeCapture = process.env.VELLOMIRE_CAPTURE ||
   path.join(repo, 'build/tools/capture/vellomire-capture');
+
+// The show's timeline windows as [scene, start, end] in music seconds. Where two overlap, the
+// later one holds the time: a window ends where the next begins.
+function timelineWindows() {
+  const listing = execFileSync(nativeCapture, ['--list-windows'], { encoding: 'utf8' });
+  const windows = listing.trim().split('\n').map((line) => {
+    const [scene, start, end] = line.split(/\s+/);
+    return [scene, Number(start), Number(end)];
+  });
+  return windows.map(([scene, start, end], i) =>
+    [scene, start, Math.min(end, i + 1 < windows.length ? windows[i + 1][1] : end)]);
+}
 
 // Serves `mounts` ({'/': folder, '/ref/': folder}) on 127.0.0.1 as the site's own server does
 // (compressed copies, cache headers); resolves to {url, close}.
@@ -40,22 +54,64 @@ function serve(mounts, failures = {}) {
   });
 }
 
-// Headless Chromium with WebGL 2 through SwiftShader, a fresh profile, no network of its own.
-// Without a sound device Chromium plays into a fake output that keeps real time.
-async function launchBrowser() {
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vellomire-chromium-'));
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    userDataDir: profile,
-    protocolTimeout: 600000,
-    args: ['--headless', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync',
-      '--no-first-run', '--window-size=800,600'],
+// The engines the tests run in: VELLOMIRE_BROWSERS=chromium,firefox (both by default).
+const engines = (process.env.VELLOMIRE_BROWSERS || 'chromium,firefox').split(',');
+
+// A virtual X display of its own (Xvfb); resolves to {display, stop}.
+function virtualDisplay() {
+  const server = spawn('Xvfb', ['-displayfd', '3', '-screen', '0', '1920x1080x24', '-nolisten', 'tcp'],
+    { stdio: ['ignore', 'ignore', 'ignore', 'pipe'] });
+  return new Promise((resolve, reject) => {
+    let told = '';
+    server.on('error', reject);
+    server.stdio[3].on('data', (data) => {
+      told += data;
+      if (told.includes('\n')) {
+        resolve({ display: `:${told.trim()}`, stop: () => server.kill() });
+      }
+    });
   });
+}
+
+// Headless Chromium with WebGL 2 through SwiftShader, or Firefox with its software WebGL 2
+// (Mesa's llvmpipe) on a virtual display of its own, as its headless mode has no WebGL; each
+// with a fresh profile and no network of its own. Without a sound device each plays into an
+// output that keeps real time.
+async function launchBrowser(engine = 'chromium') {
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), `vellomire-${engine}-`));
+  const common = { userDataDir: profile, protocolTimeout: 600000 };
+  let display = null;
+  let browser;
+  if (engine === 'firefox') {
+    display = await virtualDisplay();
+    browser = await puppeteer.launch({
+      ...common,
+      browser: 'firefox',
+      headless: false,
+      executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
+      env: { ...process.env, DISPLAY: display.display, WAYLAND_DISPLAY: '' },
+      args: ['--width=800', '--height=600'],
+      // Sound may start without a gesture the page did not get from a person; with no sound
+      // device, a stand-in output (cubeb's mock context) keeps real time.
+      extraPrefsFirefox: {
+        'webgl.force-enabled': true, 'media.autoplay.default': 0,
+        'media.autoplay.block-webaudio': false, 'media.cubeb.force_mock_context': true,
+      },
+    });
+  } else {
+    browser = await puppeteer.launch({
+      ...common,
+      headless: true,
+      executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+      args: ['--headless', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+        '--disable-background-networking', '--disable-component-update', '--disable-sync',
+        '--no-first-run', '--window-size=800,600'],
+    });
+  }
   const close = browser.close.bind(browser);
   browser.close = async () => {
     await close();
+    if (display) display.stop();
     fs.rmSync(profile, { recursive: true, force: true });
   };
   return browser;
@@ -72,4 +128,6 @@ async function openPage(browser, url, log, before) {
   return page;
 }
 
-module.exports = { repo, site, shots, nativeCapture, serve, launchBrowser, openPage };
+module.exports = {
+  repo, site, shots, nativeCapture, timelineWindows, engines, serve, launchBrowser, openPage,
+};
