@@ -11,7 +11,23 @@
 const fs = require('node:fs');
 const { site, timelineWindows, serve, launchBrowser, openPage } = require('./harness');
 
-// Processor seconds of a process and all its descendants, from /proc.
+// What a browser process does, from its command line: Chromium's --type (and a utility's
+// service), Firefox's content process kind; the browser's own process otherwise.
+function processKind(pid) {
+  let args;
+  try {
+    // Chromium rewrites its children's command lines as one string with spaces.
+    args = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').split(/[\0 ]/).filter(Boolean);
+  } catch {
+    return 'ended';
+  }
+  const option = (name) => (args.find((a) => a.startsWith(`--${name}=`)) || '').split('=')[1];
+  const type = option('type');
+  if (type) return type === 'utility' ? `utility ${option('utility-sub-type') || ''}`.trim() : type;
+  return args.includes('-contentproc') ? `content ${args[args.length - 1]}` : 'browser';
+}
+
+// Processor seconds of a process and all its descendants, from /proc, in all and by kind.
 function treeSeconds(root) {
   const ticks = 100; // USER_HZ on Linux
   const children = new Map();
@@ -31,14 +47,18 @@ function treeSeconds(root) {
     // utime, stime, and those of children already waited for.
     own.set(Number(name), [11, 12, 13, 14].reduce((sum, i) => sum + Number(fields[i]), 0));
   }
+  const kinds = {};
   let total = 0;
   const pending = [root];
   while (pending.length) {
     const pid = pending.pop();
-    total += own.get(pid) || 0;
+    const seconds = (own.get(pid) || 0) / ticks;
+    const kind = processKind(pid);
+    kinds[kind] = (kinds[kind] || 0) + seconds;
+    total += seconds;
     pending.push(...(children.get(pid) || []));
   }
-  return total / ticks;
+  return { total, kinds };
 }
 
 async function main() {
@@ -58,12 +78,12 @@ async function main() {
     const samples = [];
     await page.click('#play');
     while (!(await page.evaluate(() => window.vellomire.ended))) {
-      const seconds = treeSeconds(pid);
+      const { total: seconds, kinds } = treeSeconds(pid);
       const { presents, first, now } = await page.evaluate(() => ({
         presents: window.vellomire.presents, first: window.vellomire.firstFrameTime,
         now: performance.now(),
       }));
-      if (presents > 0) samples.push({ music: (now - first) / 1000, presents, seconds });
+      if (presents > 0) samples.push({ music: (now - first) / 1000, presents, seconds, kinds });
       await new Promise((resolve) => setTimeout(resolve, 250));
     }
     const lead = await page.evaluate(() => Module.audioLead || null);
@@ -81,6 +101,12 @@ async function main() {
         (1000 * (b.seconds - a.seconds) / frames).toFixed(1).padStart(8)];
       console.log(`  ${line.join(' ')}`);
     }
+    const first = samples[0];
+    const last = samples[samples.length - 1];
+    const frames = last.presents - first.presents;
+    const split = Object.keys(last.kinds).map((kind) =>
+      `${kind} ${(1000 * (last.kinds[kind] - (first.kinds[kind] || 0)) / frames).toFixed(1)}`);
+    console.log(`processor ms per frame by process: ${split.join(', ')}`);
     if (lead) {
       console.log(`music clock ahead of what is heard: ${lead.mean.toFixed(2)} ± ` +
         `${lead.deviation.toFixed(2)} ms over ${lead.count} blocks`);
