@@ -124,13 +124,18 @@
     }
   }
 
-  // The canvas in device pixels. The pixel ratio may change without a resize (the window moved
-  // to another monitor, a zoom), and not every browser tells: it is compared at each present.
+  // A sharp show's canvas is the page's size in device pixels. The pixel ratio may change
+  // without a resize (the window moved to another monitor, a zoom), and not every browser
+  // tells: it is compared at each present. Otherwise the canvas is the program's 640 x 480
+  // picture, which the browser scales up as it shows the page, sparing the program's GPU work
+  // a full-window copy.
   let fittedRatio = 0;
   function fitCanvas() {
     const ratio = fittedRatio = window.devicePixelRatio || 1;
-    canvas.width = Math.max(1, Math.round(canvas.clientWidth * ratio));
-    canvas.height = Math.max(1, Math.round(canvas.clientHeight * ratio));
+    const [width, height] = Module.sharp ? [canvas.clientWidth * ratio, canvas.clientHeight * ratio]
+      : [640, 480];
+    canvas.width = Math.max(1, Math.round(width));
+    canvas.height = Math.max(1, Math.round(height));
   }
 
   // Full screen through the standard call or WebKit's (Safari before 16.4, the iPhone's
@@ -180,6 +185,7 @@
     state.started = true;
     state.clickTime = performance.now();
     Module.sharp = sharp.checked;
+    fitCanvas();
     show('start', false);
     show('controls', true);
     keepAwake();
