@@ -102,7 +102,7 @@ serve-web: web
 
 # The show in headless Chromium and in Firefox ESR: the page (checks, downloads, delivery),
 # frames on the virtual clock against the native capture tool's, and real-clock runs (the whole
-# show, Escape, touch, a lost WebGL context, a hidden tab; Firefox: Escape).
+# show, Escape, touch, a lost WebGL context, a hidden tab; Firefox: the whole show, Escape).
 test-web: web
 	@$(call build,--target vellomire-capture)
 	@cd tests/web && node --test

@@ -1,7 +1,8 @@
 // The show on the real clock with Chromium's fake sound output: one click plays it, frames keep
 // coming in every timeline window, and it ends by itself after 203 s; other runs are ended by
-// Escape or the End button, after a lost and restored WebGL context, a hidden tab, or on a
-// phone by touch. None ends with a message. Firefox plays it through and ends one by Escape.
+// Escape or the End button: without AudioWorklet, after a lost and restored WebGL context, a
+// hidden tab, or on a phone by touch. None ends with a message. Firefox plays it through and
+// ends one by Escape.
 'use strict';
 
 const assert = require('node:assert');
@@ -93,6 +94,17 @@ function phone() {
   Element.prototype.webkitRequestFullscreen = function () { window.fullscreenCalls.push(this.tagName); };
 }
 
+// A browser without AudioWorklet, counting the ScriptProcessorNodes made instead.
+function withoutAudioWorklet() {
+  delete window.AudioWorkletNode;
+  window.scriptProcessors = 0;
+  const create = AudioContext.prototype.createScriptProcessor;
+  AudioContext.prototype.createScriptProcessor = function (...args) {
+    window.scriptProcessors += 1;
+    return create.apply(this, args);
+  };
+}
+
 async function assertEndedCleanly(page, log) {
   const end = await page.evaluate(() => window.vellomire);
   assert.strictEqual(end.exitStatus, 0, log.join('\n'));
@@ -160,6 +172,18 @@ test('the show in a browser tab', { skip: !engines.includes('chromium') }, async
     (t) => playsThrough(t, browser, server.url, true));
 
   await t.test('Escape ends it', () => escapeEndsIt(browser, server.url));
+
+  await t.test('without AudioWorklet the music plays through a ScriptProcessorNode', async () => {
+    const { page, log, explain } = await openShowPage(browser, server.url, withoutAudioWorklet);
+    await startShow(page, explain);
+    assert.strictEqual(await page.evaluate(() => window.scriptProcessors), 1, log.join('\n'));
+    const music = await page.evaluate(() => Module.audioContext.currentTime);
+    assert.ok(await presentsDuring(page, 2000) >= 5, log.join('\n'));
+    assert.ok(await page.evaluate(() => Module.audioContext.currentTime) > music + 1);
+    await page.keyboard.press('Escape');
+    await page.waitForFunction('window.vellomire.ended', { timeout: 60000 }).catch(explain);
+    await assertEndedCleanly(page, log);
+  });
 
   await t.test('a lost WebGL context stops the drawing, and the show goes on restored', async () => {
     const { page, log, explain } = await openShowPage(browser, server.url);
