@@ -160,7 +160,7 @@ EM_ASYNC_JS(int, OpenWorkletOutput, (int rate, int frames, int ahead, std::int16
     return 1;
 });
 
-EM_JS(int, OpenScriptProcessorOutput, (int rate, int frames, std::int16_t* buffer), {
+EM_JS(int, OpenScriptProcessorOutput, (int frames, std::int16_t* buffer), {
     var context = Module["audioContext"];
     var node = context.createScriptProcessor(frames, 0, 2);
     var output = {playing: false};
@@ -314,7 +314,7 @@ int OpenOutput(std::uint32_t rate, OutputFill fill) {
     outputFill = fill;
     DefineWebAudioOutput();
     if (OpenWorkletOutput(static_cast<int>(rate), blockFrames, blocksAhead, block.data()) == 0 &&
-        OpenScriptProcessorOutput(static_cast<int>(rate), fallbackFrames, block.data()) == 0) {
+        OpenScriptProcessorOutput(fallbackFrames, block.data()) == 0) {
         outputFill = nullptr;
         return BASS_ERROR_DRIVER;
     }
